@@ -1,0 +1,99 @@
+// The toggle button: connect, listen or disconnect, by its caption.
+
+#include "chat/frmChat.h"
+
+#include "components/Conversion.h"
+#include "components/MessageBox.h"
+#include "components/StatusBar.h"
+#include "components/StreamSocket.h"
+#include "options/frmOptions.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <exception>
+
+void frmChat::cmdConnect_Click()
+{
+    const QString caption = cmdConnect->text();
+    try {
+        if (caption == QLatin1String("Connect"))
+            connectBranch();
+        else if (caption == QLatin1String("Listen"))
+            listenBranch();
+        else if (caption == QLatin1String("Disconnect"))
+            disconnectBranch();
+    } catch (const std::exception &) {
+        reportConnectFailure();
+    }
+}
+
+void frmChat::connectBranch()
+{
+    if (strRemotePort.isEmpty() || strRemoteHost.isEmpty())
+        return;
+    wsockData->SetRemoteHost(strRemoteHost);
+    wsockData->SetRemotePort(TextToLong(strRemotePort));
+    wsockData->Connect();
+    ++m_conversationNumber;
+    cmdConnect->setText(QStringLiteral("Disconnect"));
+    strMode = QStringLiteral("Connect");
+}
+
+void frmChat::listenBranch()
+{
+    if (!strLocalPort.isEmpty()) {
+        wsockListener->SetLocalPort(TextToLong(strLocalPort));
+        wsockListener->Listen();
+        cmdConnect->setText(QStringLiteral("Disconnect"));
+    }
+    strMode = QStringLiteral("Connect");
+}
+
+void frmChat::disconnectBranch()
+{
+    if (!CloseAllConnections())
+        MsgBox(QStringLiteral("Error trying to disconnect"));
+    strMode = QStringLiteral("Close");
+    cmdConnect->setText(m_options->optionConnect->isChecked() ? QStringLiteral("Connect") : QStringLiteral("Listen"));
+    setWindowTitle(strCaption);
+}
+
+// Every branch fails the same way: the data socket's state in the status line
+// and a message box naming the remote host and port.
+void frmChat::reportConnectFailure()
+{
+    setStatus(QStringLiteral("Connection state: ") + SocketStateText(wsockData->State()));
+    MsgBox(QStringLiteral("Error connecting to host ") + strRemoteHost + QStringLiteral("\r\nOn port ") + strRemotePort
+               + QStringLiteral("\r\nWinsock State = ") + QString::number(wsockData->State()),
+           vbOKOnly, QStringLiteral("Error Connecting"));
+}
+
+bool frmChat::CloseAllConnections()
+{
+    try {
+        if (wsockData->State() != StreamSocket::sckClosed)
+            wsockData->Close();
+        if (wsockListener->State() != StreamSocket::sckClosed)
+            wsockListener->Close();
+        return true;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+QString frmChat::SocketStateText(qint32 state)
+{
+    static const char *const texts[] = {
+        "Closed",         "Open",          "Listening",  "Pending",   "Resolving Host",
+        "Host Resolved",  "Connecting",    "Connected",  "Peer is closing the connection", "Error",
+    };
+    if (state < 0 || state >= qint32(std::size(texts)))
+        return QStringLiteral("Winsock State Undetermined");
+    return QString::fromLatin1(texts[state]);
+}
+
+void frmChat::setStatus(const QString &text)
+{
+    sbarChat->Panels(1)->setText(text);
+}

@@ -1,0 +1,30 @@
+// The data socket's connect, close and error events keep the caption and the
+// status line in step with the conversation.
+
+#include "chat/frmChat.h"
+
+#include "components/MessageBox.h"
+#include "components/StreamSocket.h"
+
+void frmChat::wsockData_Connect()
+{
+    setWindowTitle(strCaption + QStringLiteral(" (connected)"));
+    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
+}
+
+void frmChat::wsockData_Close()
+{
+    setWindowTitle(strCaption);
+    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
+}
+
+void frmChat::wsockData_Error(qint16 Number, QString &Description, bool &CancelDisplay)
+{
+    CancelDisplay = true;
+    setStatus(QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral(" ") + Description);
+    const quint64 failedConversation = m_conversationNumber;
+    MsgBox(QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral("\r\n") + Description);
+    // While the box was open a new peer may have been accepted: that one stays.
+    if (m_conversationNumber == failedConversation)
+        wsockData->Close();
+}

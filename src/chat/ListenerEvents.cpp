@@ -1,0 +1,32 @@
+// The listening socket: every incoming connection is accepted on the data
+// socket, replacing the conversation in progress.
+
+#include "chat/frmChat.h"
+
+#include "components/MessageBox.h"
+#include "components/StreamSocket.h"
+
+#include <QCoreApplication>
+
+void frmChat::wsockListener_ConnectionRequest(qint32 requestID)
+{
+    if (wsockData->State() != StreamSocket::sckClosed) {
+        wsockData->Close();
+        QCoreApplication::processEvents();
+    }
+    // Whatever ran during the pause may have accepted a newer request already;
+    // the data socket then refuses this one, which is closed.
+    wsockData->Accept(requestID);
+    ++m_conversationNumber;
+    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockListener->State()));
+    setWindowTitle(strCaption + QStringLiteral(" (connected)"));
+}
+
+void frmChat::wsockListener_Error(qint16 Number, QString &Description, bool &CancelDisplay)
+{
+    CancelDisplay = true;
+    MsgBox(QStringLiteral("Attempt to listen on port ") + strLocalPort + QStringLiteral(" failed. Error #")
+           + QString::number(Number) + QStringLiteral("\r\n") + Description);
+    setStatus(QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral(" ") + Description);
+    wsockListener->Close();
+}

@@ -1,0 +1,47 @@
+// The menu commands, and closing the window, which closes both sockets and
+// every other window and so ends the program.
+
+#include "chat/frmChat.h"
+
+#include "about/frmAbout.h"
+#include "components/Forms.h"
+#include "components/MessageBox.h"
+#include "options/frmOptions.h"
+
+namespace {
+
+void showModeless(QWidget *window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+}  // namespace
+
+void frmChat::mnuOption_Click()
+{
+    if (!m_options)
+        m_options = new frmOptions(*this);
+    showModeless(m_options);
+}
+
+void frmChat::mnuAbout_Click()
+{
+    if (!m_about)
+        m_about = new frmAbout;
+    showModeless(m_about);
+}
+
+void frmChat::mnuExit_Click()
+{
+    close();
+}
+
+void frmChat::Form_Unload(int &)
+{
+    if (!CloseAllConnections())
+        MsgBox(QStringLiteral("Could not close the connection."));
+    for (int index = Forms::Count() - 1; index >= 0; --index)
+        Forms::Unload(Forms::Item(index));
+}

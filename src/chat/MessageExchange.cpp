@@ -1,0 +1,63 @@
+// Sending the input box with Enter, receiving the peer's text, and the
+// transcript both go into.
+
+#include "chat/frmChat.h"
+
+#include "components/MessageBox.h"
+#include "components/RichTextBox.h"
+#include "components/StreamSocket.h"
+#include "components/TextBox.h"
+
+#include <exception>
+
+namespace {
+
+constexpr quint32 black = 0x000000;
+constexpr quint32 blue = 0xFF0000;  // 0x00BBGGRR
+
+}  // namespace
+
+void frmChat::NewText_KeyPress(int &KeyAscii)
+{
+    qint16 savedState = StreamSocket::sckClosed;
+    try {
+        if (KeyAscii != 13)
+            return;
+        savedState = wsockData->State();
+        const QString text = NewText->Text();
+        if (text.isEmpty())
+            return;
+        wsockData->SendData(text);
+        appendToTranscript(text, true, black);
+        blnClearNewText = true;
+        NewText->SetText(QString());
+    } catch (const std::exception &) {
+        setStatus(QStringLiteral("Connection state: ") + SocketStateText(savedState));
+        MsgBox(savedState == StreamSocket::sckConnected ? QStringLiteral("Operation canceled")
+                                                        : QStringLiteral("Link to remote computer not established"));
+    }
+}
+
+void frmChat::NewText_KeyUp(int, int)
+{
+    if (blnClearNewText) {
+        blnClearNewText = false;
+        NewText->SetText(QString());
+    }
+}
+
+void frmChat::wsockData_DataArrival(qint32)
+{
+    const QString data = wsockData->GetData();
+    appendToTranscript(data, false, blue);
+    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
+}
+
+void frmChat::appendToTranscript(const QString &text, bool bold, quint32 color)
+{
+    rtxtChat->SetSelLength(0);
+    rtxtChat->SetSelStart(rtxtChat->TextLength());
+    rtxtChat->SetSelBold(bold);
+    rtxtChat->SetSelColor(color);
+    rtxtChat->SetSelText(text + QStringLiteral("\r\n"));
+}

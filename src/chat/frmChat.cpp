@@ -1,0 +1,198 @@
+#include "chat/frmChat.h"
+
+#include "about/frmAbout.h"
+#include "components/EventBoundary.h"
+#include "components/Fonts.h"
+#include "components/Forms.h"
+#include "components/PictureBox.h"
+#include "components/RichTextBox.h"
+#include "components/StatusBar.h"
+#include "components/TcpStreamSocket.h"
+#include "components/TextBox.h"
+#include "components/Twips.h"
+#include "options/frmOptions.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+
+namespace {
+
+StreamSocket *namedSocket(StreamSocket *socket, QObject *owner, const char *name)
+{
+    if (!socket)
+        socket = new TcpStreamSocket;
+    socket->setParent(owner);
+    socket->setObjectName(QString::fromLatin1(name));
+    return socket;
+}
+
+template <typename Control>
+Control *named(Control *control, const char *name)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    return control;
+}
+
+}  // namespace
+
+frmChat::frmChat(StreamSocket *listener, StreamSocket *data)
+    : clientArea(named(new QWidget(this), "clientArea"))
+    , cmdConnect(named(new QPushButton(clientArea), "cmdConnect"))
+    , NewText(named(new TextBox(clientArea), "NewText"))
+    , lblNewText(named(new QLabel(clientArea), "lblNewText"))
+    , rtxtChat(named(new RichTextBox(clientArea), "rtxtChat"))
+    , picSep(named(new PictureBox(clientArea), "picSep"))
+    , sbarChat(named(new StatusBar(clientArea), "sbarChat"))
+    , wsockListener(namedSocket(listener, this, "wsockListener"))
+    , wsockData(namedSocket(data, this, "wsockData"))
+{
+    setObjectName(QStringLiteral("frmChat"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    Forms::Load(this);
+    buildControls();
+    buildMenus();
+    placeWindow();
+    wireEvents();
+    RaiseEvent("Form_Load", [this] { Form_Load(); });
+}
+
+frmChat::~frmChat() = default;
+
+void frmChat::buildControls()
+{
+    setWindowTitle(QStringLiteral("Brindlet"));
+    setFont(DesignFont(QStringLiteral("Verdana"), 9));
+    setCentralWidget(clientArea);
+
+    cmdConnect->setText(QStringLiteral("Connect"));
+    cmdConnect->setAutoDefault(true);
+    Twips::Place(cmdConnect, 1920, 90, 1515, 465);
+
+    NewText->setFont(DesignFont(QStringLiteral("Verdana"), 9, QFont::Bold));
+    Twips::Place(NewText, 60, 3660, 5505, 645);
+
+    lblNewText->setText(QStringLiteral("Enter your text here:"));
+    Twips::Place(lblNewText, 30, 3360, 1995, 210);
+
+    rtxtChat->setFont(DesignFont(QStringLiteral("Verdana"), 9.75));
+    rtxtChat->setBackgroundRole(QPalette::Base);
+    Twips::Place(rtxtChat, 60, 660, 5265, 2265);
+
+    picSep->setCursor(Qt::SizeVerCursor);
+    picSep->setFrameShape(QFrame::StyledPanel);
+    Twips::Place(picSep, 60, 3060, 5265, 105);
+
+    sbarChat->setFont(QFont());
+    sbarChat->setFixedHeight(Twips::ToPixelsY(255));
+
+    picSep->setFocusPolicy(Qt::NoFocus);
+    setTabOrder(cmdConnect, NewText);
+    setTabOrder(NewText, rtxtChat);
+    cmdConnect->setFocus();
+}
+
+void frmChat::buildMenus()
+{
+    mnuFile = named(menuBar()->addMenu(QStringLiteral("&Connection")), "mnuFile");
+    mnuOption = named(mnuFile->addAction(QStringLiteral("&Options ...")), "mnuOption");
+    mnuSep = named(mnuFile->addSeparator(), "mnuSep");
+    mnuExit = named(mnuFile->addAction(QStringLiteral("Disconnect and E&xit")), "mnuExit");
+    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_X));
+    mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
+    mnuAbout = named(mnuHelp->addAction(QStringLiteral("About...")), "mnuAbout");
+}
+
+// Opens with the design client size, its top-left corner where the design puts it.
+void frmChat::placeWindow()
+{
+    const int menuHeight = menuBar()->sizeHint().height();
+    setGeometry(Twips::ToPixelsX(6360), Twips::ToPixelsY(1395) - menuHeight, Twips::ToPixelsX(5685),
+                Twips::ToPixelsY(4845) + menuHeight);
+}
+
+void frmChat::wireEvents()
+{
+    clientArea->installEventFilter(this);
+    NewText->installEventFilter(this);
+    rtxtChat->installEventFilter(this);
+
+    connect(cmdConnect, &QPushButton::clicked, this, [this] { RaiseEvent("cmdConnect_Click", [this] { cmdConnect_Click(); }); });
+    connect(wsockListener, &StreamSocket::ConnectionRequest, this, [this](qint32 requestID) {
+        RaiseEvent("wsockListener_ConnectionRequest", [&] { wsockListener_ConnectionRequest(requestID); });
+    });
+    connect(wsockListener, &StreamSocket::Error, this,
+            [this](qint16 number, QString &description, qint32, const QString &, const QString &, qint32, bool &cancelDisplay) {
+                RaiseEvent("wsockListener_Error", [&] { wsockListener_Error(number, description, cancelDisplay); });
+            });
+    connect(wsockData, &StreamSocket::Connected, this, [this] { RaiseEvent("wsockData_Connect", [this] { wsockData_Connect(); }); });
+    connect(wsockData, &StreamSocket::Closed, this, [this] { RaiseEvent("wsockData_Close", [this] { wsockData_Close(); }); });
+    connect(wsockData, &StreamSocket::Error, this,
+            [this](qint16 number, QString &description, qint32, const QString &, const QString &, qint32, bool &cancelDisplay) {
+                RaiseEvent("wsockData_Error", [&] { wsockData_Error(number, description, cancelDisplay); });
+            });
+    connect(wsockData, &StreamSocket::DataArrival, this, [this](qint32 bytesTotal) {
+        RaiseEvent("wsockData_DataArrival", [&] { wsockData_DataArrival(bytesTotal); });
+    });
+    connect(NewText, &TextBox::KeyPress, this, [this](int &keyAscii) { RaiseEvent("NewText_KeyPress", [&] { NewText_KeyPress(keyAscii); }); });
+    connect(NewText, &TextBox::KeyUp, this, [this](int keyCode, int shift) {
+        RaiseEvent("NewText_KeyUp", [&] { NewText_KeyUp(keyCode, shift); });
+    });
+    connect(picSep, &PictureBox::MouseDown, this, [this](int button, int shift, float x, float y) {
+        RaiseEvent("picSep_MouseDown", [&] { picSep_MouseDown(button, shift, x, y); });
+    });
+    connect(picSep, &PictureBox::MouseMove, this, [this](int button, int shift, float x, float y) {
+        RaiseEvent("picSep_MouseMove", [&] { picSep_MouseMove(button, shift, x, y); });
+    });
+    connect(mnuOption, &QAction::triggered, this, [this] { RaiseEvent("mnuOption_Click", [this] { mnuOption_Click(); }); });
+    connect(mnuAbout, &QAction::triggered, this, [this] { RaiseEvent("mnuAbout_Click", [this] { mnuAbout_Click(); }); });
+    connect(mnuExit, &QAction::triggered, this, [this] { RaiseEvent("mnuExit_Click", [this] { mnuExit_Click(); }); });
+}
+
+frmOptions *frmChat::Options() const { return m_options; }
+frmAbout *frmChat::About() const { return m_about; }
+
+float frmChat::ScaleWidth() const { return Twips::Width(clientArea); }
+float frmChat::ScaleHeight() const { return Twips::Height(clientArea); }
+
+bool frmChat::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == clientArea && event->type() == QEvent::Resize)
+        RaiseEvent("Form_Resize", [this] { Form_Resize(); });
+    // The menu's shortcut comes before the focused control: the text boxes
+    // would otherwise claim Ctrl+X as Cut.
+    if (event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->keyCombination() == mnuExit->shortcut()[0]) {
+        event->ignore();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmChat::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        RaiseEvent("Form_Resize", [this] { Form_Resize(); });
+}
+
+void frmChat::closeEvent(QCloseEvent *event)
+{
+    int cancel = 0;
+    RaiseEvent("Form_Unload", [&] { Form_Unload(cancel); });
+    event->setAccepted(cancel == 0);
+}
+
+void frmChat::Form_Load()
+{
+    rtxtChat->SetText(QString());
+    strCaption = windowTitle();
+    strMode = QStringLiteral("Close");
+    m_options = new frmOptions(*this);
+    strRemoteHost = m_options->cboIP->currentText();
+    strRemotePort = m_options->cboPort->currentText();
+    strLocalPort = m_options->cboLocalPort->currentText();
+}

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QLabel;
+class QPushButton;
+class PictureBox;
+class RichTextBox;
+class StatusBar;
+class StreamSocket;
+class TextBox;
+class frmAbout;
+class frmOptions;
+
+// The chat window: the transcript, the input box, the toggle button that
+// connects, listens or disconnects, and the two sockets of the conversation.
+class frmChat : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // The window owns both sockets; where none is given it makes a TCP one.
+    explicit frmChat(StreamSocket *listener = nullptr, StreamSocket *data = nullptr);
+    ~frmChat() override;
+
+    // The session the toggle button starts; the Options dialog writes them.
+    QString strRemoteHost;
+    QString strRemotePort;
+    QString strLocalPort;
+    QString strMode;  // "Close", or "Connect" once the button has started a session
+
+    // Closes whichever socket is still open; false when closing failed.
+    bool CloseAllConnections();
+
+    QWidget *const clientArea;
+    QPushButton *const cmdConnect;
+    TextBox *const NewText;
+    QLabel *const lblNewText;
+    RichTextBox *const rtxtChat;
+    PictureBox *const picSep;
+    StatusBar *const sbarChat;
+    StreamSocket *const wsockListener;
+    StreamSocket *const wsockData;
+    QMenu *mnuFile = nullptr;
+    QAction *mnuOption = nullptr;
+    QAction *mnuSep = nullptr;
+    QAction *mnuExit = nullptr;
+    QMenu *mnuHelp = nullptr;
+    QAction *mnuAbout = nullptr;
+
+    frmOptions *Options() const;
+    frmAbout *About() const;
+
+    // The client area's inner size in twips, status bar included.
+    float ScaleWidth() const;
+    float ScaleHeight() const;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildControls();
+    void buildMenus();
+    void placeWindow();
+    void wireEvents();
+
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload(int &Cancel);
+
+    void cmdConnect_Click();
+    void connectBranch();
+    void listenBranch();
+    void disconnectBranch();
+    void reportConnectFailure();
+    static QString SocketStateText(qint32 state);
+    void setStatus(const QString &text);
+
+    void wsockListener_ConnectionRequest(qint32 requestID);
+    void wsockListener_Error(qint16 Number, QString &Description, bool &CancelDisplay);
+    void wsockData_Connect();
+    void wsockData_Close();
+    void wsockData_Error(qint16 Number, QString &Description, bool &CancelDisplay);
+
+    void NewText_KeyPress(int &KeyAscii);
+    void NewText_KeyUp(int KeyCode, int Shift);
+    void wsockData_DataArrival(qint32 bytesTotal);
+    void appendToTranscript(const QString &text, bool bold, quint32 color);
+
+    void picSep_MouseDown(int Button, int Shift, float X, float Y);
+    void picSep_MouseMove(int Button, int Shift, float X, float Y);
+
+    void mnuOption_Click();
+    void mnuAbout_Click();
+    void mnuExit_Click();
+
+    QString strCaption;
+    bool blnClearNewText = false;
+    float sngSepGrabY = 0;
+    // Counts the conversations started on the data socket, dialled out or accepted.
+    quint64 m_conversationNumber = 0;
+    QPointer<frmOptions> m_options;
+    QPointer<frmAbout> m_about;
+};

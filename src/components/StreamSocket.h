@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// A TCP stream socket the windows drive: calls return at once and throw
+// ComponentError when they cannot be carried out; outcomes arrive later as
+// signals: ConnectionRequest, Connected (an outgoing connection is made),
+// DataArrival, Closed (the peer closed the connection) and Error.
+class StreamSocket : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum : qint16 {
+        sckClosed = 0,
+        sckOpen = 1,
+        sckListening = 2,
+        sckConnectionPending = 3,
+        sckResolvingHost = 4,
+        sckHostResolved = 5,
+        sckConnecting = 6,
+        sckConnected = 7,
+        sckClosing = 8,
+        sckError = 9,
+    };
+
+    using QObject::QObject;
+
+    virtual qint16 State() const = 0;
+    virtual void SetRemoteHost(const QString &host) = 0;
+    virtual void SetRemotePort(qint32 port) = 0;
+    virtual void SetLocalPort(qint32 port) = 0;
+    virtual void Connect() = 0;
+    virtual void Listen() = 0;
+    virtual void Accept(qint32 requestID) = 0;
+    virtual void Close() = 0;
+    virtual void SendData(const QString &text) = 0;
+    virtual QString GetData() = 0;
+
+signals:
+    void ConnectionRequest(qint32 requestID);
+    void Connected();
+    void DataArrival(qint32 bytesTotal);
+    void Closed();
+    void Error(qint16 Number, QString &Description, qint32 Scode, const QString &Source,
+               const QString &HelpFile, qint32 HelpContext, bool &CancelDisplay);
+
+protected:
+    // Emits the Error signal; unless a handler set CancelDisplay, the socket
+    // shows the error in a message box of its own.
+    void RaiseError(qint16 number, const QString &description);
+};

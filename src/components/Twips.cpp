@@ -1,0 +1,58 @@
+#include "components/Twips.h"
+
+#include "components/ComponentError.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <cmath>
+
+namespace {
+
+constexpr float twipsPerInch = 1440.0f;
+
+float twipsPerPixel(bool horizontal)
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const qreal dpi = !screen ? 96.0 : horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
+    return twipsPerInch / static_cast<float>(std::round(dpi));
+}
+
+void refuseNegative(float twips)
+{
+    if (twips < 0)
+        throw ComponentError(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
+}
+
+}  // namespace
+
+float Twips::TwipsPerPixelX() { return twipsPerPixel(true); }
+float Twips::TwipsPerPixelY() { return twipsPerPixel(false); }
+
+int Twips::ToPixelsX(float twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelX())); }
+int Twips::ToPixelsY(float twips) { return static_cast<int>(std::lround(twips / TwipsPerPixelY())); }
+
+float Twips::Left(const QWidget *control) { return control->x() * TwipsPerPixelX(); }
+float Twips::Top(const QWidget *control) { return control->y() * TwipsPerPixelY(); }
+float Twips::Width(const QWidget *control) { return control->width() * TwipsPerPixelX(); }
+float Twips::Height(const QWidget *control) { return control->height() * TwipsPerPixelY(); }
+
+void Twips::SetLeft(QWidget *control, float twips) { control->move(ToPixelsX(twips), control->y()); }
+void Twips::SetTop(QWidget *control, float twips) { control->move(control->x(), ToPixelsY(twips)); }
+
+void Twips::SetWidth(QWidget *control, float twips)
+{
+    refuseNegative(twips);
+    control->resize(ToPixelsX(twips), control->height());
+}
+
+void Twips::SetHeight(QWidget *control, float twips)
+{
+    refuseNegative(twips);
+    control->resize(control->width(), ToPixelsY(twips));
+}
+
+void Twips::Place(QWidget *control, float left, float top, float width, float height)
+{
+    control->setGeometry(ToPixelsX(left), ToPixelsY(top), ToPixelsX(width), ToPixelsY(height));
+}

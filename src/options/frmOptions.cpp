@@ -1,0 +1,244 @@
+#include "options/frmOptions.h"
+
+#include "chat/frmChat.h"
+#include "components/App.h"
+#include "components/Fonts.h"
+#include "components/Forms.h"
+#include "components/MessageBox.h"
+#include "components/Twips.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace {
+
+template <typename Control>
+Control *named(Control *control, const QString &name)
+{
+    control->setObjectName(name);
+    return control;
+}
+
+QLabel *label(QWidget *frame, const QString &name, const QString &caption, float left, float top, float width)
+{
+    auto *label = named(new QLabel(caption, frame), name);
+    Twips::Place(label, left, top, width, 210);
+    return label;
+}
+
+QComboBox *comboBox(QWidget *frame, const QString &name, const QString &text, const QStringList &entries)
+{
+    auto *box = named(new QComboBox(frame), name);
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->addItems(entries);
+    box->setEditText(text);
+    return box;
+}
+
+QFrame *captionlessFrame(QWidget *window, const QString &name)
+{
+    auto *frame = named(new QFrame(window), name);
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    return frame;
+}
+
+}  // namespace
+
+frmOptions::frmOptions(frmChat &chat)
+    : QDialog(&chat)
+    , optionConnect(named(new QRadioButton(this), QStringLiteral("optionConnect")))
+    , framConnect(captionlessFrame(this, QStringLiteral("framConnect")))
+    , lblConnect{label(framConnect, QStringLiteral("lblConnect_0"), QStringLiteral("IP address"), 750, 540, 1020),
+                 label(framConnect, QStringLiteral("lblConnect_1"), QStringLiteral("Remote Port"), 750, 900, 1170)}
+    , cboIP(comboBox(framConnect, QStringLiteral("cboIP"), QStringLiteral("127.0.0.1"), {}))
+    , cboPort(comboBox(framConnect, QStringLiteral("cboPort"), QStringLiteral("1001"), {QStringLiteral("1001"), QStringLiteral("80")}))
+    , optionListen(named(new QRadioButton(this), QStringLiteral("optionListen")))
+    , framListen(captionlessFrame(this, QStringLiteral("framListen")))
+    , lblListen{label(framListen, QStringLiteral("lblListen_0"), QStringLiteral("Local Port"), 750, 540, 930)}
+    , cboLocalPort(comboBox(framListen, QStringLiteral("cboLocalPort"), QStringLiteral("1001"),
+                            {QStringLiteral("1001"), QStringLiteral("80")}))
+    , cmdOK(named(new QPushButton(QStringLiteral("OK"), this), QStringLiteral("cmdOK")))
+    , cmdCancel(named(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("cmdCancel")))
+    , m_chat(chat)
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    Forms::Load(this);
+    buildControls();
+    Form_Load();
+}
+
+void frmOptions::buildControls()
+{
+    setWindowTitle(QStringLiteral("Brindlet Options"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(DesignFont(QStringLiteral("Verdana"), 9));
+    setFixedSize(Twips::ToPixelsX(6150), Twips::ToPixelsY(3930));
+
+    Twips::Place(framConnect, 330, 240, 5205, 1455);
+    Twips::Place(cboIP, 2070, 450, 2085, 330);
+    Twips::Place(cboPort, 2070, 840, 1305, 330);
+    Twips::Place(framListen, 330, 1800, 5205, 1365);
+    Twips::Place(cboLocalPort, 2070, 450, 1305, 330);
+
+    // The option buttons lie on their frames' top edges as the frames' titles.
+    optionConnect->setText(QStringLiteral("I Want to Connect (default)"));
+    optionConnect->setChecked(true);
+    optionConnect->setAutoFillBackground(true);
+    Twips::Place(optionConnect, 510, 240, 3435, 255);
+    optionConnect->raise();
+    optionListen->setText(QStringLiteral("I Want to Listen"));
+    optionListen->setAutoFillBackground(true);
+    Twips::Place(optionListen, 570, 1800, 2265, 255);
+    optionListen->raise();
+    framListen->setEnabled(false);
+    lblListen[0]->setEnabled(false);
+    cboLocalPort->setEnabled(false);
+
+    Twips::Place(cmdOK, 1680, 3360, 1095, 375);
+    cmdOK->setDefault(true);
+    Twips::Place(cmdCancel, 2910, 3375, 1095, 375);
+
+    setTabOrder(optionConnect, optionListen);
+    setTabOrder(optionListen, cboIP);
+    setTabOrder(cboIP, cboPort);
+    setTabOrder(cboPort, cboLocalPort);
+    setTabOrder(cboLocalPort, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+
+    // First shown centred on the screen.
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+
+    for (QWidget *control : findChildren<QWidget *>())
+        control->installEventFilter(this);
+    connect(optionConnect, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optionConnect_Click();
+    });
+    connect(optionListen, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optionListen_Click();
+    });
+    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+}
+
+void frmOptions::Form_Load()
+{
+    setWindowTitle(App::Title() + QStringLiteral(" Options"));
+}
+
+void frmOptions::optionConnect_Click()
+{
+    framListen->setEnabled(false);
+    cboLocalPort->setEnabled(false);
+    for (QLabel *member : lblListen)
+        member->setEnabled(false);
+    framConnect->setEnabled(true);
+    for (QLabel *member : lblConnect)
+        member->setEnabled(true);
+    cboIP->setEnabled(true);
+    cboPort->setEnabled(true);
+}
+
+void frmOptions::optionListen_Click()
+{
+    framConnect->setEnabled(false);
+    for (QLabel *member : lblConnect)
+        member->setEnabled(false);
+    cboIP->setEnabled(false);
+    cboPort->setEnabled(false);
+    framListen->setEnabled(true);
+    cboLocalPort->setEnabled(true);
+    for (QLabel *member : lblListen)
+        member->setEnabled(true);
+}
+
+void frmOptions::cboIP_Validate(bool &Cancel) { validateBox(cboIP, m_chat.strRemoteHost, Cancel); }
+void frmOptions::cboPort_Validate(bool &Cancel) { validateBox(cboPort, m_chat.strRemotePort, Cancel); }
+void frmOptions::cboLocalPort_Validate(bool &Cancel) { validateBox(cboLocalPort, m_chat.strLocalPort, Cancel); }
+
+// A box left with text in it hands the text to the chat window at once; an
+// empty one keeps the focus, silently.
+void frmOptions::validateBox(QComboBox *box, QString &setting, bool &Cancel)
+{
+    const QString text = box->currentText();
+    Cancel = text.isEmpty();
+    if (!Cancel)
+        setting = text;
+}
+
+// Runs the check of the box that has the focus when the focus is about to go
+// to another control; false when the box keeps it.
+bool frmOptions::focusMayLeave(const QWidget *destination)
+{
+    const QWidget *focused = focusWidget();
+    const std::pair<QComboBox *, void (frmOptions::*)(bool &)> boxes[] = {
+        {cboIP, &frmOptions::cboIP_Validate},
+        {cboPort, &frmOptions::cboPort_Validate},
+        {cboLocalPort, &frmOptions::cboLocalPort_Validate},
+    };
+    for (const auto &[box, validate] : boxes) {
+        const auto within = [box](const QWidget *w) { return w && (w == box || box->isAncestorOf(w)); };
+        if (!within(focused) || within(destination))
+            continue;
+        bool cancel = false;
+        (this->*validate)(cancel);
+        return !cancel;
+    }
+    return true;
+}
+
+// A click on a control that would take the focus first checks the box being left.
+bool frmOptions::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        auto *control = static_cast<QWidget *>(watched);
+        if (control->isEnabled() && (control->focusPolicy() & Qt::ClickFocus) && !focusMayLeave(control))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+bool frmOptions::focusNextPrevChild(bool next)
+{
+    if (!focusMayLeave(nullptr))
+        return true;
+    return QDialog::focusNextPrevChild(next);
+}
+
+void frmOptions::cmdOK_Click()
+{
+    if (m_chat.strMode != QLatin1String("Close")
+        && MsgBox(QStringLiteral("Close the connection and proceed with the new settings?"), vbOKCancel,
+                  QStringLiteral("Active connection detected"))
+               != vbOK)
+        return;
+    if (!m_chat.CloseAllConnections())
+        MsgBox(QStringLiteral("Error closing connections"));
+    m_chat.strLocalPort = cboLocalPort->currentText();
+    m_chat.strRemoteHost = cboIP->currentText();
+    m_chat.strRemotePort = cboPort->currentText();
+    m_chat.cmdConnect->setText(optionConnect->isChecked() ? QStringLiteral("Connect") : QStringLiteral("Listen"));
+    hide();
+}
+
+void frmOptions::cmdCancel_Click()
+{
+    hide();
+}
+
+// Escape and the title bar's close box cancel, as the Cancel button does.
+void frmOptions::reject()
+{
+    cmdCancel_Click();
+}

@@ -1,0 +1,105 @@
+// Twips geometry, text-to-number conversion and the collection of loaded windows.
+#include "components/ComponentError.h"
+#include "components/Conversion.h"
+#include "components/Forms.h"
+#include "components/MessageBox.h"
+#include "components/Twips.h"
+#include "MessageBoxes.h"
+
+#include <QTest>
+#include <QWidget>
+
+class tst_Platform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void twipsRoundToWholePixels()
+    {
+        QCOMPARE(Twips::TwipsPerPixelX(), 15.0f);
+        QCOMPARE(Twips::TwipsPerPixelY(), 15.0f);
+        QWidget control;
+        Twips::SetLeft(&control, 352);  // 23.47 pixels
+        QCOMPARE(control.x(), 23);
+        QCOMPARE(Twips::Left(&control), 345.0f);
+        Twips::SetTop(&control, 353);  // 23.53 pixels
+        QCOMPARE(Twips::Top(&control), 360.0f);
+        Twips::SetLeft(&control, -45);
+        QCOMPARE(Twips::Left(&control), -45.0f);
+    }
+
+    void negativeSizeIsRefusedAndLeavesTheControl()
+    {
+        QWidget control;
+        Twips::Place(&control, 0, 0, 300, 150);
+        QVERIFY_THROWS_EXCEPTION(ComponentError, Twips::SetWidth(&control, -1));
+        QVERIFY_THROWS_EXCEPTION(ComponentError, Twips::SetHeight(&control, -15));
+        QCOMPARE(Twips::Width(&control), 300.0f);
+        QCOMPARE(Twips::Height(&control), 150.0f);
+        Twips::SetHeight(&control, 0);
+        QCOMPARE(Twips::Height(&control), 0.0f);
+    }
+
+    void textToLong_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("converts");
+        QTest::addColumn<int>("value");
+        QTest::newRow("digits") << "1001" << true << 1001;
+        QTest::newRow("zero") << "0" << true << 0;
+        QTest::newRow("blanks and sign") << " -42 " << true << -42;
+        QTest::newRow("plus") << "+80" << true << 80;
+        QTest::newRow("above 65535 still converts") << "70000" << true << 70000;
+        QTest::newRow("letters") << "abc" << false << 0;
+        QTest::newRow("digits then letters") << "80x" << false << 0;
+        QTest::newRow("fraction") << "1.5" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("beyond 32 bits") << "99999999999" << false << 0;
+        QTest::newRow("arabic-indic digits") << "\u0661\u0662" << false << 0;
+    }
+
+    void textToLong()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, converts);
+        QFETCH(int, value);
+        if (converts)
+            QCOMPARE(TextToLong(text), value);
+        else
+            QVERIFY_THROWS_EXCEPTION(ComponentError, TextToLong(text));
+    }
+
+    void formsAreListedInLoadOrderUntilUnloaded()
+    {
+        const int before = Forms::Count();
+        auto *first = new QWidget;
+        auto *second = new QWidget;
+        Forms::Load(first);
+        Forms::Load(second);
+        QCOMPARE(Forms::Count(), before + 2);
+        QCOMPARE(Forms::Item(before), first);
+        QCOMPARE(Forms::Item(before + 1), second);
+        Forms::Unload(first);
+        QCOMPARE(Forms::Count(), before + 1);
+        QCOMPARE(Forms::Item(before), second);
+        delete second;  // destroyed windows leave the collection too
+        QCOMPARE(Forms::Count(), before);
+    }
+
+    void messageBoxAnswersAndTitle()
+    {
+        MessageBoxes boxes;
+        boxes.answers = {QMessageBox::Cancel};
+        QCOMPARE(MsgBox(QStringLiteral("Proceed?"), vbOKCancel, QStringLiteral("Question")), vbCancel);
+        QCOMPARE(MsgBox(QStringLiteral("Line one\r\nLine two")), vbOK);
+        QCOMPARE(boxes.seen.size(), 2);
+        QCOMPARE(boxes.seen[0].title, QStringLiteral("Question"));
+        QCOMPARE(boxes.seen[0].buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}));
+        QCOMPARE(boxes.seen[1].title, QStringLiteral("Brindlet"));
+        QCOMPARE(boxes.seen[1].text, QStringLiteral("Line one\r\nLine two"));
+        QCOMPARE(boxes.seen[1].buttons, QStringList{QStringLiteral("OK")});
+    }
+};
+
+QTEST_MAIN(tst_Platform)
+#include "tst_platform.moc"

@@ -1,0 +1,114 @@
+#include "components/CodePage.h"
+#include "components/RichTextBox.h"
+
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace {
+
+void append(RichTextBox &box, const QString &text, bool bold = false, quint32 color = 0)
+{
+    box.SetSelLength(0);
+    box.SetSelStart(box.TextLength());
+    box.SetSelBold(bold);
+    box.SetSelColor(color);
+    box.SetSelText(text + QStringLiteral("\r\n"));
+}
+
+// The character format of the character at a Text offset.
+QTextCharFormat formatAt(RichTextBox &box, qsizetype offset)
+{
+    box.SetSelStart(offset);
+    box.SetSelLength(1);
+    QTextCursor cursor = box.textCursor();
+    cursor.setPosition(cursor.selectionEnd());
+    return cursor.charFormat();
+}
+
+}  // namespace
+
+class tst_RichTextBox : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void textAndLengthCountLineBreaksAsTwoCharacters()
+    {
+        RichTextBox box;
+        QCOMPARE(box.Text(), QString());
+        QCOMPARE(box.TextLength(), 0);
+        append(box, QStringLiteral("abc"));
+        append(box, QStringLiteral("two\r\nlines"));
+        const QString expected = QStringLiteral("abc\r\ntwo\r\nlines\r\n");
+        QCOMPARE(box.Text(), expected);
+        QCOMPARE(box.TextLength(), expected.size());
+    }
+
+    void loneBreaksAndEveryCharacterComeBackUnchanged()
+    {
+        RichTextBox box;
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QString received = CodePage::decode(all) + QStringLiteral("\r\r\n\n\r");
+        append(box, received);
+        append(box, QStringLiteral("after"));
+        QCOMPARE(box.Text(), received + QStringLiteral("\r\nafter\r\n"));
+        QCOMPARE(box.TextLength(), box.Text().size());
+        QCOMPARE(CodePage::encode(box.Text().left(256)), all);
+    }
+
+    void markupIsShownAsText()
+    {
+        RichTextBox box;
+        const QString markup = QStringLiteral("<b>x</b> &amp; {\\rtf1 x} <img src=a.png>");
+        append(box, markup);
+        QCOMPARE(box.Text(), markup + QStringLiteral("\r\n"));
+        QCOMPARE(box.document()->firstBlock().text(), markup);
+        QVERIFY(!formatAt(box, 1).font().bold());
+    }
+
+    void entriesKeepTheirOwnStyle()
+    {
+        RichTextBox box;
+        append(box, QStringLiteral("mine"), true, 0x000000);
+        append(box, QStringLiteral("theirs"), false, 0xFF0000);
+        const QTextCharFormat mine = formatAt(box, 0);
+        QVERIFY(mine.font().bold());
+        QCOMPARE(mine.foreground().color(), QColor(0, 0, 0));
+        const QTextCharFormat theirs = formatAt(box, 6);
+        QVERIFY(!theirs.font().bold());
+        QCOMPARE(theirs.foreground().color(), QColor(0, 0, 255));
+        QCOMPARE(box.SelColor(), 0xFF0000u);
+    }
+
+    void selectionCountsInTextCharacters()
+    {
+        RichTextBox box;
+        append(box, QStringLiteral("ab"));
+        append(box, QStringLiteral("cd"));
+        box.SetSelStart(4);  // the "c" after "ab\r\n"
+        QCOMPARE(box.SelStart(), 4);
+        box.SetSelLength(2);
+        QCOMPARE(box.textCursor().selectedText(), QStringLiteral("cd"));
+        QCOMPARE(box.SelLength(), 2);
+        box.SetSelStart(1000);
+        QCOMPARE(box.SelStart(), box.TextLength());
+        box.SetSelStart(1);
+        box.SetSelText(QStringLiteral("X"));
+        QCOMPARE(box.Text(), QStringLiteral("aXb\r\ncd\r\n"));
+    }
+
+    void settingTextReplacesEverything()
+    {
+        RichTextBox box;
+        append(box, QStringLiteral("old"));
+        box.SetText(QString());
+        QCOMPARE(box.Text(), QString());
+        QCOMPARE(box.TextLength(), 0);
+    }
+};
+
+QTEST_MAIN(tst_RichTextBox)
+#include "tst_richtextbox.moc"

@@ -1,0 +1,55 @@
+// Renders the program's windows offscreen into PNG files, for the README:
+//   brindlet_screenshots DIRECTORY
+#include "about/frmAbout.h"
+#include "chat/frmChat.h"
+#include "components/RichTextBox.h"
+#include "components/StatusBar.h"
+#include "options/frmOptions.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QRadioButton>
+
+namespace {
+
+// A window's own pixels and the menu bar, without a window manager's frame.
+void save(QWidget *window, const QDir &directory, const QString &name)
+{
+    window->show();
+    QApplication::processEvents();
+    window->grab().save(directory.filePath(name));
+}
+
+void appendEntry(RichTextBox *transcript, const QString &text, bool own)
+{
+    transcript->SetSelStart(transcript->TextLength());
+    transcript->SetSelBold(own);
+    transcript->SetSelColor(own ? 0x000000 : 0xFF0000);
+    transcript->SetSelText(text + QStringLiteral("\r\n"));
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QDir directory(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
+
+    auto *chat = new frmChat;
+    chat->setWindowTitle(chat->windowTitle() + QStringLiteral(" (connected)"));
+    appendEntry(chat->rtxtChat, QStringLiteral("Hello! Are you there?"), true);
+    appendEntry(chat->rtxtChat, QStringLiteral("Yes, I'm here. The build is green."), false);
+    appendEntry(chat->rtxtChat, QStringLiteral("Great, let's ship it."), true);
+    chat->sbarChat->Panels(1)->setText(QStringLiteral("Connection Connected"));
+    save(chat, directory, QStringLiteral("chat-window.png"));
+
+    save(chat->Options(), directory, QStringLiteral("options-dialog.png"));
+    chat->Options()->optionListen->setChecked(true);
+    save(chat->Options(), directory, QStringLiteral("options-dialog-listen.png"));
+
+    auto *about = new frmAbout;
+    save(about, directory, QStringLiteral("about-box.png"));
+    return 0;
+}
