@@ -13,9 +13,11 @@ void frmChat::wsockListener_ConnectionRequest(qint32 requestID)
     if (wsockData->State() != StreamSocket::sckClosed) {
         wsockData->Close();
         QCoreApplication::processEvents();
+        // A newer request accepted while the events ran keeps the conversation;
+        // this older one is left unaccepted, and the listener closes it.
+        if (wsockData->State() != StreamSocket::sckClosed)
+            return;
     }
-    // Whatever ran during the pause may have accepted a newer request already;
-    // the data socket then refuses this one, which is closed.
     wsockData->Accept(requestID);
     ++m_conversationNumber;
     setStatus(QStringLiteral("Connection ") + SocketStateText(wsockListener->State()));

@@ -1,0 +1,339 @@
+// The toggle button, the listener and the data connection's events: two real
+// windows on loopback, and fake sockets where a failure must be forced.
+#include "ChatPair.h"
+#include "FakeStreamSocket.h"
+#include "MessageBoxes.h"
+#include "chat/frmChat.h"
+#include "components/StatusBar.h"
+#include "components/TcpStreamSocket.h"
+#include "options/frmOptions.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace {
+
+QString status(const frmChat *chat)
+{
+    return chat->sbarChat->Panels(1)->text();
+}
+
+int openDescriptors()
+{
+    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
+}
+
+// A chat window on two fake sockets.
+struct FakeChat
+{
+    FakeStreamSocket *listener = new FakeStreamSocket;
+    FakeStreamSocket *data = new FakeStreamSocket;
+    QPointer<frmChat> chat = new frmChat(listener, data);
+    ~FakeChat() { delete chat; }
+};
+
+}  // namespace
+
+class tst_Connection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void connectWithAnEmptySettingDoesNothing()
+    {
+        FakeChat fake;
+        MessageBoxes boxes;
+        fake.chat->strRemotePort.clear();
+        fake.chat->cmdConnect->click();
+        fake.chat->strRemotePort = QStringLiteral("1001");
+        fake.chat->strRemoteHost.clear();
+        fake.chat->cmdConnect->click();
+        QCOMPARE(fake.data->calls, QStringList());
+        QCOMPARE(fake.chat->cmdConnect->text(), QStringLiteral("Connect"));
+        QCOMPARE(fake.chat->strMode, QStringLiteral("Close"));
+        QCOMPARE(status(fake.chat), QString());
+        QCOMPARE(boxes.seen.size(), 0);
+    }
+
+    void unusablePortTakesTheFailurePath_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::newRow("letters") << "abc";
+        QTest::newRow("above 65535") << "65536";
+        QTest::newRow("negative") << "-1";
+    }
+
+    void unusablePortTakesTheFailurePath()
+    {
+        QFETCH(QString, port);
+        QPointer<frmChat> chat = new frmChat;
+        MessageBoxes boxes;
+        boxes.whenShown = [&] { return status(chat); };
+        chat->strRemotePort = port;
+        chat->cmdConnect->click();
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].title, QStringLiteral("Error Connecting"));
+        QCOMPARE(boxes.seen[0].text, QStringLiteral("Error connecting to host 127.0.0.1\r\nOn port ") + port
+                                         + QStringLiteral("\r\nWinsock State = 0"));
+        QCOMPARE(boxes.seen[0].statusWhenShown, QStringLiteral("Connection state: Closed"));
+        QCOMPARE(chat->cmdConnect->text(), QStringLiteral("Connect"));
+        QCOMPARE(chat->strMode, QStringLiteral("Close"));
+        QCOMPARE(chat->wsockData->State(), StreamSocket::sckClosed);
+        delete chat;
+    }
+
+    void failedListenNamesTheRemoteSettingsAndKeepsTheCaption()
+    {
+        QTcpServer occupier;
+        QVERIFY(occupier.listen(QHostAddress::Any, 0));
+        QPointer<frmChat> chat = new frmChat;
+        MessageBoxes boxes;
+        chat->strLocalPort = QString::number(occupier.serverPort());
+        chat->cmdConnect->setText(QStringLiteral("Listen"));
+        chat->cmdConnect->click();
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].text, QStringLiteral("Error connecting to host 127.0.0.1\r\nOn port 1001\r\nWinsock State = 0"));
+        QCOMPARE(chat->cmdConnect->text(), QStringLiteral("Listen"));
+        QCOMPARE(chat->strMode, QStringLiteral("Close"));
+        delete chat;
+    }
+
+    void listenWithoutALocalPortOnlyMarksTheSession()
+    {
+        FakeChat fake;
+        fake.chat->strLocalPort.clear();
+        fake.chat->cmdConnect->setText(QStringLiteral("Listen"));
+        fake.chat->cmdConnect->click();
+        QCOMPARE(fake.listener->calls, QStringList());
+        QCOMPARE(fake.chat->cmdConnect->text(), QStringLiteral("Listen"));
+        QCOMPARE(fake.chat->strMode, QStringLiteral("Connect"));
+    }
+
+    void twoWindowsConnectAndThePeerCloses()
+    {
+        ChatPair pair;
+        pair.listen();
+        QCOMPARE(pair.listener->cmdConnect->text(), QStringLiteral("Disconnect"));
+        QCOMPARE(pair.listener->strMode, QStringLiteral("Connect"));
+        QCOMPARE(status(pair.listener), QString());
+        frmChat *caller = pair.newCaller();
+        QVERIFY(pair.connect(caller));
+        QCOMPARE(caller->cmdConnect->text(), QStringLiteral("Disconnect"));
+        QTRY_COMPARE(caller->windowTitle(), QStringLiteral("Brindlet (connected)"));
+        QCOMPARE(status(caller), QStringLiteral("Connection Connected"));
+        QCOMPARE(pair.listener->windowTitle(), QStringLiteral("Brindlet (connected)"));
+        QCOMPARE(status(pair.listener), QStringLiteral("Connection Listening"));
+
+        caller->cmdConnect->click();  // Disconnect
+        QCOMPARE(caller->cmdConnect->text(), QStringLiteral("Connect"));
+        QCOMPARE(caller->windowTitle(), QStringLiteral("Brindlet"));
+        QCOMPARE(caller->strMode, QStringLiteral("Close"));
+        QTRY_COMPARE(status(pair.listener), QStringLiteral("Connection Peer is closing the connection"));
+        QCOMPARE(pair.listener->windowTitle(), QStringLiteral("Brindlet"));
+        QCOMPARE(pair.listener->cmdConnect->text(), QStringLiteral("Disconnect"));
+        QCOMPARE(pair.listener->strMode, QStringLiteral("Connect"));
+
+        pair.listener->cmdConnect->click();  // the dialog is in listen mode
+        QCOMPARE(pair.listener->cmdConnect->text(), QStringLiteral("Listen"));
+        QCOMPARE(pair.listener->wsockData->State(), StreamSocket::sckClosed);
+        QCOMPARE(pair.listener->wsockListener->State(), StreamSocket::sckClosed);
+    }
+
+    void reconnectingNeverDoublesTheSuffix()
+    {
+        ChatPair pair;
+        pair.listen();
+        frmChat *caller = pair.newCaller();
+        for (int round = 0; round < 2; ++round) {
+            QVERIFY(pair.connect(caller));
+            QTRY_COMPARE(caller->windowTitle(), QStringLiteral("Brindlet (connected)"));
+            caller->cmdConnect->click();
+            QCOMPARE(caller->windowTitle(), QStringLiteral("Brindlet"));
+        }
+    }
+
+    void aSecondPeerReplacesTheFirst()
+    {
+        ChatPair pair;
+        pair.listen();
+        frmChat *first = pair.newCaller();
+        QVERIFY(pair.connect(first));
+        frmChat *second = pair.newCaller();
+        QVERIFY(pair.connect(second));
+        QTRY_COMPARE(first->wsockData->State(), StreamSocket::sckClosing);
+        QCOMPARE(first->windowTitle(), QStringLiteral("Brindlet"));
+        QCOMPARE(status(first), QStringLiteral("Connection Peer is closing the connection"));
+        QCOMPARE(pair.listener->windowTitle(), QStringLiteral("Brindlet (connected)"));
+        QCOMPARE(second->wsockData->State(), StreamSocket::sckConnected);
+    }
+
+    void refusedConnectEndsInTheErrorHandler()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+        const quint16 closedPort = probe.serverPort();
+        probe.close();
+
+        QPointer<frmChat> chat = new frmChat;
+        MessageBoxes boxes;
+        boxes.whenShown = [&] { return status(chat); };
+        chat->strRemotePort = QString::number(closedPort);
+        chat->cmdConnect->click();
+        QTRY_COMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].title, QStringLiteral("Brindlet"));
+        QVERIFY(boxes.seen[0].text.startsWith(QStringLiteral("Winsock Error #10061\r\n")));
+        QVERIFY(boxes.seen[0].statusWhenShown.startsWith(QStringLiteral("Winsock Error #10061 ")));
+        QCOMPARE(chat->windowTitle(), QStringLiteral("Brindlet"));
+        QCOMPARE(chat->wsockData->State(), StreamSocket::sckClosed);
+        QCOMPARE(chat->cmdConnect->text(), QStringLiteral("Disconnect"));
+        delete chat;
+    }
+
+    void aBurstOfRequestsLeavesOneConversationAndNoLeaks()
+    {
+        ChatPair pair;
+        pair.listen();
+        const int descriptorsBefore = openDescriptors();
+        {
+            std::vector<std::unique_ptr<QTcpSocket>> peers;
+            for (int i = 0; i < 50; ++i) {
+                peers.push_back(std::make_unique<QTcpSocket>());
+                peers.back()->connectToHost(QHostAddress::LocalHost, pair.port());
+            }
+            QVERIFY(QTest::qWaitFor([&] {
+                return std::all_of(peers.begin(), peers.end(), [](const auto &p) { return p->state() != QAbstractSocket::ConnectingState; });
+            }));
+            // Every peer but the last accepted one loses its connection.
+            QTRY_COMPARE(std::count_if(peers.begin(), peers.end(),
+                                       [](const auto &p) { return p->state() == QAbstractSocket::ConnectedState; }),
+                         1);
+            QCOMPARE(pair.listener->wsockData->State(), StreamSocket::sckConnected);
+            QCOMPARE(pair.listener->wsockListener->State(), StreamSocket::sckListening);
+            QCOMPARE(pair.listener->windowTitle(), QStringLiteral("Brindlet (connected)"));
+        }
+        pair.listener->cmdConnect->click();
+        QTRY_COMPARE(openDescriptors(), descriptorsBefore - 1);  // the listening socket is gone too
+    }
+
+    void socketStateTexts_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("text");
+        const char *texts[] = {"Closed",        "Open",       "Listening", "Pending",
+                               "Resolving Host", "Host Resolved", "Connecting", "Connected",
+                               "Peer is closing the connection", "Error"};
+        for (int state = 0; state < 10; ++state)
+            QTest::addRow("%d", state) << state << QString::fromLatin1(texts[state]);
+        QTest::newRow("10") << 10 << "Winsock State Undetermined";
+        QTest::newRow("255") << 255 << "Winsock State Undetermined";
+        QTest::newRow("-1") << -1 << "Winsock State Undetermined";
+    }
+
+    void socketStateTexts()
+    {
+        QFETCH(int, state);
+        QFETCH(QString, text);
+        FakeChat fake;
+        fake.data->raiseConnected(qint16(state));
+        QCOMPARE(status(fake.chat), QStringLiteral("Connection ") + text);
+        fake.data->raiseClosed(qint16(state));
+        QCOMPARE(status(fake.chat), QStringLiteral("Connection ") + text);
+    }
+
+    void dataErrorShowsStatusFirstThenTheBoxThenCloses()
+    {
+        FakeChat fake;
+        MessageBoxes boxes;
+        boxes.whenShown = [&] { return status(fake.chat) + QStringLiteral("|") + fake.data->calls.join(u','); };
+        fake.data->raiseConnected();
+        fake.data->calls.clear();
+        fake.data->raiseError(-5, QString());
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].text, QStringLiteral("Winsock Error #-5\r\n"));
+        QCOMPARE(boxes.seen[0].title, QStringLiteral("Brindlet"));
+        QCOMPARE(boxes.seen[0].statusWhenShown, QStringLiteral("Winsock Error #-5 |"));
+        QCOMPARE(fake.data->calls, QStringList{QStringLiteral("Close")});
+        QCOMPARE(fake.data->state, StreamSocket::sckClosed);
+        QCOMPARE(fake.chat->windowTitle(), QStringLiteral("Brindlet (connected)"));
+    }
+
+    void listenerErrorIsReportedAndEndsListening()
+    {
+        FakeChat fake;
+        MessageBoxes boxes;
+        boxes.whenShown = [&] { return status(fake.chat); };
+        fake.chat->cmdConnect->setText(QStringLiteral("Listen"));
+        fake.chat->cmdConnect->click();
+        QCOMPARE(fake.listener->calls, (QStringList{QStringLiteral("LocalPort=1001"), QStringLiteral("Listen")}));
+        fake.listener->raiseError(10048, QStringLiteral("Address already in use"));
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].text, QStringLiteral("Attempt to listen on port 1001 failed. Error #10048\r\nAddress already in use"));
+        QCOMPARE(boxes.seen[0].statusWhenShown, QString());
+        QCOMPARE(status(fake.chat), QStringLiteral("Winsock Error #10048 Address already in use"));
+        QCOMPARE(fake.listener->state, StreamSocket::sckClosed);
+        QCOMPARE(fake.chat->cmdConnect->text(), QStringLiteral("Disconnect"));
+        QCOMPARE(fake.chat->strMode, QStringLiteral("Connect"));
+    }
+
+    void requestWhileThePeerIsClosingClosesFirst()
+    {
+        FakeChat fake;
+        fake.data->state = StreamSocket::sckClosing;
+        fake.listener->state = StreamSocket::sckListening;
+        fake.listener->raiseConnectionRequest(7);
+        QCOMPARE(fake.data->calls, (QStringList{QStringLiteral("Close"), QStringLiteral("Accept 7")}));
+        QCOMPARE(fake.chat->windowTitle(), QStringLiteral("Brindlet (connected)"));
+        QCOMPARE(status(fake.chat), QStringLiteral("Connection Listening"));
+    }
+
+    void closeAllConnectionsClosesOnlyWhatIsOpen()
+    {
+        FakeChat fake;
+        QVERIFY(fake.chat->CloseAllConnections());
+        QCOMPARE(fake.data->calls + fake.listener->calls, QStringList());
+
+        fake.data->state = StreamSocket::sckConnected;
+        fake.listener->state = StreamSocket::sckListening;
+        fake.data->failClose = true;
+        QVERIFY(!fake.chat->CloseAllConnections());
+        QCOMPARE(fake.listener->calls, QStringList());  // a failure stops before the listener
+        QCOMPARE(fake.listener->state, StreamSocket::sckListening);
+    }
+
+    void failedDisconnectIsReportedAndStillEndsTheSession()
+    {
+        FakeChat fake;
+        MessageBoxes boxes;
+        fake.chat->cmdConnect->click();
+        QCOMPARE(fake.chat->cmdConnect->text(), QStringLiteral("Disconnect"));
+        fake.data->raiseConnected();
+        fake.data->failClose = true;
+        fake.chat->Options()->optionListen->setChecked(true);
+        fake.chat->cmdConnect->click();
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].text, QStringLiteral("Error trying to disconnect"));
+        QCOMPARE(boxes.seen[0].title, QStringLiteral("Brindlet"));
+        QCOMPARE(fake.chat->cmdConnect->text(), QStringLiteral("Listen"));
+        QCOMPARE(fake.chat->strMode, QStringLiteral("Close"));
+        QCOMPARE(fake.chat->windowTitle(), QStringLiteral("Brindlet"));
+    }
+
+    void failureInAHandlerDoesNotEndTheProgram()
+    {
+        FakeChat fake;
+        fake.data->state = StreamSocket::sckConnected;
+        fake.data->failClose = true;
+        QTest::ignoreMessage(QtWarningMsg, "Unhandled failure in wsockListener_ConnectionRequest: Close failed");
+        fake.listener->raiseConnectionRequest(3);  // closing the old conversation throws
+        QCOMPARE(fake.data->calls, QStringList{QStringLiteral("Close")});
+        QCOMPARE(fake.chat->windowTitle(), QStringLiteral("Brindlet"));
+    }
+};
+
+QTEST_MAIN(tst_Connection)
+#include "tst_connection.moc"
