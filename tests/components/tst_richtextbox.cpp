@@ -1,5 +1,6 @@
 #include "components/CodePage.h"
 #include "components/RichTextBox.h"
+#include "Transcript.h"
 
 #include <QTest>
 #include <QTextBlock>
@@ -14,16 +15,6 @@ void append(RichTextBox &box, const QString &text, bool bold = false, quint32 co
     box.SetSelBold(bold);
     box.SetSelColor(color);
     box.SetSelText(text + QStringLiteral("\r\n"));
-}
-
-// The character format of the character at a Text offset.
-QTextCharFormat formatAt(RichTextBox &box, qsizetype offset)
-{
-    box.SetSelStart(offset);
-    box.SetSelLength(1);
-    QTextCursor cursor = box.textCursor();
-    cursor.setPosition(cursor.selectionEnd());
-    return cursor.charFormat();
 }
 
 }  // namespace

@@ -1,0 +1,248 @@
+// Sending with Enter, receiving, and the transcript both end up in.
+#include "ChatPair.h"
+#include "FakeStreamSocket.h"
+#include "MessageBoxes.h"
+#include "Transcript.h"
+#include "chat/frmChat.h"
+#include "components/CodePage.h"
+#include "components/RichTextBox.h"
+#include "components/StatusBar.h"
+#include "components/TextBox.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+namespace {
+
+QString status(const frmChat *chat)
+{
+    return chat->sbarChat->Panels(1)->text();
+}
+
+void pressEnter(frmChat *chat)
+{
+    QTest::keyClick(chat->NewText, Qt::Key_Return);
+}
+
+}  // namespace
+
+class tst_Messages : public QObject
+{
+    Q_OBJECT
+
+private:
+    // A chat window connected to a raw socket that checks the bytes.
+    QTcpServer server;
+    QPointer<frmChat> chat;
+    QTcpSocket *peer = nullptr;
+
+    QByteArray receiveAtPeer(qsizetype count)
+    {
+        QByteArray bytes;
+        const bool complete = QTest::qWaitFor([&] {
+            bytes += peer->readAll();
+            return bytes.size() >= count;
+        });
+        return complete ? bytes : QByteArray("<timed out: ") + bytes + '>';
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        chat = new frmChat;
+        chat->strRemotePort = QString::number(server.serverPort());
+        chat->show();
+        chat->cmdConnect->click();
+        QTRY_VERIFY(server.hasPendingConnections());
+        peer = server.nextPendingConnection();
+        QTRY_COMPARE(chat->wsockData->State(), StreamSocket::sckConnected);
+    }
+
+    void cleanup()
+    {
+        delete chat;
+        server.close();
+    }
+
+    void enterSendsExactlyTheTypedText()
+    {
+        QTest::keyClicks(chat->NewText, QStringLiteral("abc"));
+        pressEnter(chat);
+        QCOMPARE(receiveAtPeer(3), QByteArray("abc"));
+        QCOMPARE(chat->rtxtChat->Text(), QStringLiteral("abc\r\n"));
+        QCOMPARE(chat->NewText->Text(), QString());  // emptied again when Enter was released
+        const QTextCharFormat format = formatAt(*chat->rtxtChat, 0);
+        QVERIFY(format.font().bold());
+        QCOMPARE(format.foreground().color(), QColor(Qt::black));
+        QTest::qWait(0);
+        QCOMPARE(peer->bytesAvailable(), 0);  // nothing after the text
+    }
+
+    void textIsSentInTheSingleBytePage_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("accents and euro") << QStringLiteral("café €5") << QByteArray("\x63\x61\x66\xE9\x20\x80\x35");
+        QTest::newRow("line break") << QStringLiteral("one\ntwo") << QByteArray("one\r\ntwo");
+        QTest::newRow("blanks only") << QStringLiteral("   ") << QByteArray("   ");
+        QTest::newRow("outside the page") << QStringLiteral("\u4E2D!") << QByteArray("?!");
+    }
+
+    void textIsSentInTheSingleBytePage()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        chat->NewText->setPlainText(text);
+        const QString sent = chat->NewText->Text();
+        pressEnter(chat);
+        QCOMPARE(receiveAtPeer(bytes.size()), bytes);
+        QCOMPARE(chat->rtxtChat->Text(), sent + QStringLiteral("\r\n"));
+    }
+
+    void receivedTextShowsInPlainBlue()
+    {
+        peer->write("hello");
+        QTRY_COMPARE(chat->rtxtChat->Text(), QStringLiteral("hello\r\n"));
+        QCOMPARE(status(chat), QStringLiteral("Connection Connected"));
+        const QTextCharFormat format = formatAt(*chat->rtxtChat, 0);
+        QVERIFY(!format.font().bold());
+        QCOMPARE(format.foreground().color(), QColor(0, 0, 255));
+    }
+
+    void everyByteFromThePeerReachesTheTranscript()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        peer->write(all);
+        QTRY_VERIFY(chat->rtxtChat->TextLength() >= 258);
+        QCOMPARE(chat->rtxtChat->Text(), CodePage::decode(all) + QStringLiteral("\r\n"));
+        QCOMPARE(CodePage::encode(chat->rtxtChat->Text().chopped(2)), all);
+    }
+
+    void textsArrivingTogetherFormOneEntry()
+    {
+        peer->write("abc");
+        peer->write("def\r\n");
+        QTRY_VERIFY(chat->rtxtChat->TextLength() > 0);
+        QCOMPARE(chat->rtxtChat->Text(), QStringLiteral("abcdef\r\n\r\n"));
+    }
+
+    void markupFromThePeerIsShownAsText()
+    {
+        peer->write("<b>x</b> &amp; {\\rtf1 x}");
+        QTRY_COMPARE(chat->rtxtChat->Text(), QStringLiteral("<b>x</b> &amp; {\\rtf1 x}\r\n"));
+        QVERIFY(!formatAt(*chat->rtxtChat, 3).font().bold());
+    }
+
+    void arrivalWhileTypingLeavesTheInputBoxAlone()
+    {
+        QTest::keyClicks(chat->NewText, QStringLiteral("half a th"));
+        peer->write("incoming");
+        QTRY_COMPARE(chat->rtxtChat->Text(), QStringLiteral("incoming\r\n"));
+        QCOMPARE(chat->NewText->Text(), QStringLiteral("half a th"));
+        QTest::keyClicks(chat->NewText, QStringLiteral("ought"));
+        pressEnter(chat);
+        QCOMPARE(receiveAtPeer(14), QByteArray("half a thought"));
+        QCOMPARE(chat->rtxtChat->Text(), QStringLiteral("incoming\r\nhalf a thought\r\n"));
+    }
+
+    void enterInAnEmptyBoxKeepsItsLineBreak()
+    {
+        chat->sbarChat->Panels(1)->setText(QStringLiteral("before"));
+        pressEnter(chat);
+        QCOMPARE(chat->NewText->Text(), QStringLiteral("\r\n"));
+        QCOMPARE(chat->rtxtChat->Text(), QString());
+        QCOMPARE(status(chat), QStringLiteral("before"));
+        QTest::keyClicks(chat->NewText, QStringLiteral("x"));
+        pressEnter(chat);
+        QCOMPARE(receiveAtPeer(3), QByteArray("\r\nx"));
+    }
+
+    void twoWindowsExchangeLinesBothWays()
+    {
+        ChatPair pair;
+        pair.listen();
+        frmChat *caller = pair.newCaller();
+        QVERIFY(pair.connect(caller));
+        QTest::keyClicks(caller->NewText, QStringLiteral("ping"));
+        pressEnter(caller);
+        QTRY_COMPARE(pair.listener->rtxtChat->Text(), QStringLiteral("ping\r\n"));
+        QTest::keyClicks(pair.listener->NewText, QStringLiteral("pong"));
+        pressEnter(pair.listener);
+        QTRY_COMPARE(caller->rtxtChat->Text(), QStringLiteral("ping\r\npong\r\n"));
+        QCOMPARE(pair.listener->rtxtChat->Text(), QStringLiteral("ping\r\npong\r\n"));
+        QVERIFY(formatAt(*caller->rtxtChat, 0).font().bold());
+        QVERIFY(!formatAt(*caller->rtxtChat, 6).font().bold());
+        QVERIFY(!formatAt(*pair.listener->rtxtChat, 0).font().bold());
+        QVERIFY(formatAt(*pair.listener->rtxtChat, 6).font().bold());
+    }
+};
+
+// Sending with no connection, with fake sockets that fail on demand.
+class tst_FailedSends : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void failedSend_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("statusText");
+        QTest::addColumn<QString>("prompt");
+        QTest::newRow("closed") << 0 << "Connection state: Closed" << "Link to remote computer not established";
+        QTest::newRow("peer closing") << 8 << "Connection state: Peer is closing the connection"
+                                      << "Link to remote computer not established";
+        QTest::newRow("connected") << 7 << "Connection state: Connected" << "Operation canceled";
+    }
+
+    void failedSend()
+    {
+        QFETCH(int, state);
+        QFETCH(QString, statusText);
+        QFETCH(QString, prompt);
+        auto *data = new FakeStreamSocket;
+        data->state = qint16(state);
+        data->failSend = true;
+        QPointer<frmChat> chat = new frmChat(nullptr, data);
+        MessageBoxes boxes;
+        boxes.whenShown = [&] { return status(chat); };
+        QTest::keyClicks(chat->NewText, QStringLiteral("hello"));
+        pressEnter(chat);
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].text, prompt);
+        QCOMPARE(boxes.seen[0].title, QStringLiteral("Brindlet"));
+        QCOMPARE(boxes.seen[0].statusWhenShown, statusText);
+        QCOMPARE(chat->rtxtChat->Text(), QString());
+        QCOMPARE(chat->NewText->Text(), QStringLiteral("hello\r\n"));  // with the Enter key's own break
+        QCOMPARE(data->sent, QByteArray());
+        delete chat;
+    }
+
+    void otherKeysNeverSendOrClear()
+    {
+        auto *data = new FakeStreamSocket;
+        data->state = StreamSocket::sckConnected;
+        QPointer<frmChat> chat = new frmChat(nullptr, data);
+        QTest::keyClicks(chat->NewText, QStringLiteral("abc"));
+        QTest::keyClick(chat->NewText, Qt::Key_Backspace);
+        QTest::keyClick(chat->NewText, Qt::Key_Left);
+        QCOMPARE(chat->NewText->Text(), QStringLiteral("ab"));
+        QCOMPARE(data->calls, QStringList());
+        delete chat;
+    }
+};
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    tst_Messages messages;
+    tst_FailedSends failedSends;
+    return QTest::qExec(&messages, argc, argv) | QTest::qExec(&failedSends, argc, argv);
+}
+
+#include "tst_messages.moc"
