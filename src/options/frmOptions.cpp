@@ -8,7 +8,7 @@
 #include "components/Twips.h"
 
 #include <QComboBox>
-#include <QEvent>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -177,43 +177,58 @@ void frmOptions::validateBox(QComboBox *box, QString &setting, bool &Cancel)
         setting = text;
 }
 
-// Runs the check of the box that has the focus when the focus is about to go
-// to another control; false when the box keeps it.
-bool frmOptions::focusMayLeave(const QWidget *destination)
+// The box that contains a control, if any.
+QComboBox *frmOptions::boxOf(const QWidget *control) const
 {
-    const QWidget *focused = focusWidget();
-    const std::pair<QComboBox *, void (frmOptions::*)(bool &)> boxes[] = {
-        {cboIP, &frmOptions::cboIP_Validate},
-        {cboPort, &frmOptions::cboPort_Validate},
-        {cboLocalPort, &frmOptions::cboLocalPort_Validate},
-    };
-    for (const auto &[box, validate] : boxes) {
-        const auto within = [box](const QWidget *w) { return w && (w == box || box->isAncestorOf(w)); };
-        if (!within(focused) || within(destination))
-            continue;
-        bool cancel = false;
-        (this->*validate)(cancel);
-        return !cancel;
+    for (QComboBox *box : {cboIP, cboPort, cboLocalPort}) {
+        if (control && (control == box || box->isAncestorOf(control)))
+            return box;
     }
-    return true;
+    return nullptr;
 }
 
-// A click on a control that would take the focus first checks the box being left.
+void frmOptions::validate(QComboBox *box, bool &Cancel)
+{
+    if (box == cboIP)
+        cboIP_Validate(Cancel);
+    else if (box == cboPort)
+        cboPort_Validate(Cancel);
+    else
+        cboLocalPort_Validate(Cancel);
+}
+
+// The focus has just come to a control of the dialog. If it left a box for
+// another control, the box checks itself; an empty one takes the focus back,
+// and the click that moved the focus does nothing.
+void frmOptions::focusArrived(QWidget *control, Qt::FocusReason reason)
+{
+    QWidget *previous = m_focused;
+    m_focused = control;
+    QComboBox *leftBox = boxOf(previous);
+    const bool movedByUser = reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+    if (!leftBox || !movedByUser || boxOf(control) == leftBox)
+        return;
+    bool cancel = false;
+    validate(leftBox, cancel);
+    if (!cancel)
+        return;
+    if (reason == Qt::MouseFocusReason)
+        m_refusedClick = control;
+    m_focused = leftBox;
+    leftBox->setFocus(Qt::OtherFocusReason);
+}
+
 bool frmOptions::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
-        auto *control = static_cast<QWidget *>(watched);
-        if (control->isEnabled() && (control->focusPolicy() & Qt::ClickFocus) && !focusMayLeave(control))
-            return true;
+    auto *control = static_cast<QWidget *>(watched);
+    if (event->type() == QEvent::FocusIn) {
+        focusArrived(control, static_cast<QFocusEvent *>(event)->reason());
+    } else if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+               && m_refusedClick && (m_refusedClick == control || m_refusedClick->isAncestorOf(control))) {
+        m_refusedClick = nullptr;
+        return true;
     }
     return QDialog::eventFilter(watched, event);
-}
-
-bool frmOptions::focusNextPrevChild(bool next)
-{
-    if (!focusMayLeave(nullptr))
-        return true;
-    return QDialog::focusNextPrevChild(next);
 }
 
 void frmOptions::cmdOK_Click()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <array>
 
 class QComboBox;
@@ -37,7 +38,6 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
-    bool focusNextPrevChild(bool next) override;
 
 private:
     void buildControls();
@@ -48,9 +48,13 @@ private:
     void cboPort_Validate(bool &Cancel);
     void cboLocalPort_Validate(bool &Cancel);
     void validateBox(QComboBox *box, QString &setting, bool &Cancel);
-    bool focusMayLeave(const QWidget *destination);
+    QComboBox *boxOf(const QWidget *control) const;
+    void validate(QComboBox *box, bool &Cancel);
+    void focusArrived(QWidget *control, Qt::FocusReason reason);
     void cmdOK_Click();
     void cmdCancel_Click();
 
     frmChat &m_chat;
+    QPointer<QWidget> m_focused;       // the control of the dialog that last took the focus
+    QPointer<QWidget> m_refusedClick;  // its press is dropped: the focus went back to an empty box
 };
