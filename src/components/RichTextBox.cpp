@@ -9,22 +9,35 @@ namespace {
 
 // Marks a line separator in the document that stands for a lone "\r".
 constexpr int loneCarriageReturn = QTextFormat::UserProperty + 1;
+// Marks a paragraph that continues the one before it in Text, with no break.
+constexpr int continuesPrevious = QTextFormat::UserProperty + 2;
+
+// Laying out a paragraph with no place to wrap costs the square of its
+// length, so a longer unbroken run goes on in a paragraph of its own.
+constexpr qsizetype longestUnbrokenRun = 1024;
 
 // One piece of text as it goes into the document.
 struct Piece
 {
+    enum Kind { Text, LoneCarriageReturn, Continuation };
+    Kind kind;
     QString text;
-    bool loneCarriageReturn;
 };
 
 // Splits text into what the document holds: "\r\n" becomes a paragraph break,
-// a lone "\n" a line separator, and a lone "\r" a line separator of its own
-// piece, marked so that Text can give it back.
+// a lone "\n" a line separator, a lone "\r" a marked line separator, and an
+// unbroken run too long to lay out cheaply a continued paragraph.
 QList<Piece> documentPieces(const QString &text)
 {
     QList<Piece> pieces;
     QString current;
     current.reserve(text.size());
+    qsizetype run = 0;
+    const auto endPiece = [&](Piece::Kind kind) {
+        pieces.append({Piece::Text, current});
+        pieces.append({kind, QString(QChar::LineSeparator)});
+        current.clear();
+    };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
@@ -33,15 +46,61 @@ QList<Piece> documentPieces(const QString &text)
         } else if (c == u'\n') {
             current += QChar::LineSeparator;
         } else if (c == u'\r') {
-            pieces.append({current, false});
-            pieces.append({QString(QChar::LineSeparator), true});
-            current.clear();
+            endPiece(Piece::LoneCarriageReturn);
         } else {
+            if (run == longestUnbrokenRun)
+                endPiece(Piece::Continuation);
             current += c;
         }
+        run = c.isSpace() ? 0 : run == longestUnbrokenRun ? 1 : run + 1;
     }
-    pieces.append({current, false});
+    pieces.append({Piece::Text, current});
     return pieces;
+}
+
+bool isContinuation(const QTextBlock &block)
+{
+    return block.blockFormat().hasProperty(continuesPrevious);
+}
+
+// Each paragraph's user state counts the continued paragraphs up to it.
+void countContinuations(QTextBlock block)
+{
+    int count = block.previous().isValid() ? block.previous().userState() : 0;
+    for (; block.isValid(); block = block.next()) {
+        count += isContinuation(block) ? 1 : 0;
+        block.setUserState(count);
+    }
+}
+
+void insertPiece(QTextCursor &cursor, const Piece &piece, QTextCharFormat format)
+{
+    switch (piece.kind) {
+    case Piece::LoneCarriageReturn:
+        format.setProperty(loneCarriageReturn, true);
+        cursor.insertText(piece.text, format);
+        return;
+    case Piece::Continuation: {
+        QTextBlockFormat continuation;
+        continuation.setProperty(continuesPrevious, true);
+        cursor.insertBlock(continuation, format);
+        return;
+    }
+    case Piece::Text:
+        // A paragraph break takes the format of the paragraph it splits;
+        // after a continued paragraph the next one starts plain.
+        qsizetype text = 0;
+        if (isContinuation(cursor.block())) {
+            const qsizetype firstBreak = piece.text.indexOf(QChar::ParagraphSeparator);
+            if (firstBreak >= 0) {
+                cursor.insertText(piece.text.left(firstBreak), format);
+                cursor.insertBlock(QTextBlockFormat(), format);
+                text = firstBreak + 1;
+            }
+        }
+        cursor.insertText(piece.text.mid(text), format);
+        return;
+    }
 }
 
 }  // namespace
@@ -54,6 +113,7 @@ RichTextBox::RichTextBox(QWidget *parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_selFormat.setFontWeight(QFont::Normal);
     m_selFormat.setForeground(QColor(Qt::black));
+    countContinuations(document()->firstBlock());
 }
 
 QString RichTextBox::Text() const
@@ -61,7 +121,7 @@ QString RichTextBox::Text() const
     QString text;
     text.reserve(TextLength());
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        if (block != document()->begin())
+        if (block != document()->begin() && !isContinuation(block))
             text += QStringLiteral("\r\n");
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             QString piece = it.fragment().text();
@@ -75,14 +135,16 @@ QString RichTextBox::Text() const
 void RichTextBox::SetText(const QString &text)
 {
     document()->clear();
+    countContinuations(document()->firstBlock());
     SetSelText(text);
 }
 
 qsizetype RichTextBox::TextLength() const
 {
-    // Each paragraph break is one character in the document and two ("\r\n") in Text.
+    // Each paragraph break is one character in the document and two ("\r\n")
+    // in Text, or none where the paragraph only continues an unbroken run.
     const QTextDocument *doc = document();
-    return (doc->characterCount() - 1) + (doc->blockCount() - 1);
+    return (doc->characterCount() - 1) + (doc->blockCount() - 1) - 2 * doc->lastBlock().userState();
 }
 
 // Finds the document position of a character offset into Text. A position
@@ -94,23 +156,25 @@ int RichTextBox::documentPosition(qsizetype offset) const
         return doc->characterCount() - 1;
     if (offset <= 0)
         return 0;
-    // The last paragraph whose Text offset (position + paragraph number) is not past the offset.
+    // The last paragraph whose Text offset is not past the offset.
     int low = 0;
     int high = doc->blockCount() - 1;
     while (low < high) {
         const int middle = (low + high + 1) / 2;
-        if (doc->findBlockByNumber(middle).position() + middle <= offset)
+        if (textOffset(doc->findBlockByNumber(middle).position()) <= offset)
             low = middle;
         else
             high = middle - 1;
     }
     const QTextBlock block = doc->findBlockByNumber(low);
-    return static_cast<int>(qMin<qsizetype>(offset - low, block.position() + block.length() - 1));
+    const qsizetype intoBlock = offset - textOffset(block.position());
+    return static_cast<int>(block.position() + qMin<qsizetype>(intoBlock, block.length() - 1));
 }
 
 qsizetype RichTextBox::textOffset(int position) const
 {
-    return position + document()->findBlock(position).blockNumber();
+    const QTextBlock block = document()->findBlock(position);
+    return position + block.blockNumber() - 2 * block.userState();
 }
 
 qsizetype RichTextBox::SelStart() const
@@ -121,8 +185,11 @@ qsizetype RichTextBox::SelStart() const
 void RichTextBox::SetSelStart(qsizetype start)
 {
     QTextCursor cursor = textCursor();
-    cursor.setPosition(documentPosition(start));
-    setTextCursor(cursor);
+    const int position = documentPosition(start);
+    if (cursor.hasSelection() || cursor.position() != position) {
+        cursor.setPosition(position);
+        setTextCursor(cursor);
+    }
 }
 
 qsizetype RichTextBox::SelLength() const
@@ -134,6 +201,8 @@ qsizetype RichTextBox::SelLength() const
 void RichTextBox::SetSelLength(qsizetype length)
 {
     QTextCursor cursor = textCursor();
+    if (length == 0 && !cursor.hasSelection())
+        return;
     const qsizetype start = textOffset(cursor.selectionStart());
     cursor.setPosition(documentPosition(start));
     cursor.setPosition(documentPosition(start + length), QTextCursor::KeepAnchor);
@@ -178,12 +247,10 @@ void RichTextBox::SetSelText(const QString &text)
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    for (const Piece &piece : documentPieces(text)) {
-        QTextCharFormat format = m_selFormat;
-        if (piece.loneCarriageReturn)
-            format.setProperty(loneCarriageReturn, true);
-        cursor.insertText(piece.text, format);
-    }
+    const QTextBlock firstChanged = cursor.block();
+    for (const Piece &piece : documentPieces(text))
+        insertPiece(cursor, piece, m_selFormat);
     cursor.endEditBlock();
+    countContinuations(firstChanged.isValid() ? firstChanged : document()->firstBlock());
     setTextCursor(cursor);
 }

@@ -12,6 +12,9 @@ namespace {
 
 // How long a closed connection may go on sending what was queued before it.
 constexpr int lingerMilliseconds = 10000;
+// The most one DataArrival event hands over, so that a flooding peer cannot
+// hold up the program with one huge piece of text.
+constexpr qint64 largestArrival = 64 * 1024;
 
 struct SocketErrorText
 {
@@ -171,6 +174,7 @@ void TcpStreamSocket::SendData(const QString &text)
         throw ComponentError(ErrorNumber::WrongProtocolOrState,
                              QStringLiteral("Wrong protocol or connection state for the requested transaction or request"));
     m_socket->write(CodePage::encode(text));
+    m_socket->flush();  // on its way at once, not at the next turn of the event loop
 }
 
 QString TcpStreamSocket::GetData()
@@ -186,6 +190,7 @@ quint16 TcpStreamSocket::BoundPort() const
 void TcpStreamSocket::adopt(QTcpSocket *socket)
 {
     m_socket = socket;
+    socket->setReadBufferSize(largestArrival);
     connect(socket, &QAbstractSocket::stateChanged, this, &TcpStreamSocket::onSocketStateChanged);
     connect(socket, &QAbstractSocket::connected, this, &TcpStreamSocket::onConnected);
     connect(socket, &QIODevice::readyRead, this, &TcpStreamSocket::onReadyRead);

@@ -1,7 +1,7 @@
 // The toggle button, the listener and the data connection's events: two real
 // windows on loopback, and fake sockets where a failure must be forced.
 #include "ChatPair.h"
-#include "FakeStreamSocket.h"
+#include "components/FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "chat/frmChat.h"
 #include "components/StatusBar.h"

@@ -1,6 +1,6 @@
 // Sending with Enter, receiving, and the transcript both end up in.
 #include "ChatPair.h"
-#include "FakeStreamSocket.h"
+#include "components/FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "Transcript.h"
 #include "chat/frmChat.h"

@@ -91,6 +91,33 @@ private slots:
         QCOMPARE(box.Text(), QStringLiteral("aXb\r\ncd\r\n"));
     }
 
+    void longUnbrokenRunsKeepTheirTextButNotOneParagraph()
+    {
+        RichTextBox box;
+        const QString run = QString(5000, u'x') + QStringLiteral("\r\nnext ") + QString(3000, u'y');
+        append(box, QStringLiteral("before"));
+        append(box, run, false, 0xFF0000);
+        append(box, QStringLiteral("after"));
+        const QString expected = QStringLiteral("before\r\n") + run + QStringLiteral("\r\nafter\r\n");
+        QCOMPARE(box.Text(), expected);
+        QCOMPARE(box.TextLength(), expected.size());
+        int longest = 0;
+        for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next())
+            longest = qMax(longest, block.length());
+        QVERIFY2(longest <= 1100, "an unbroken run is laid out in one piece");
+
+        // Positions still count characters of Text across the pieces.
+        const qsizetype next = expected.indexOf(QStringLiteral("next"));
+        box.SetSelStart(next);
+        QCOMPARE(box.SelStart(), next);
+        box.SetSelLength(4);
+        QCOMPARE(box.textCursor().selectedText(), QStringLiteral("next"));
+        box.SetSelStart(4000);
+        box.SetSelText(QStringLiteral("<>"));
+        QCOMPARE(box.Text(), expected.left(4000) + QStringLiteral("<>") + expected.mid(4000));
+        QCOMPARE(box.TextLength(), expected.size() + 2);
+    }
+
     void settingTextReplacesEverything()
     {
         RichTextBox box;

@@ -1,5 +1,5 @@
 // What the Options dialog does with the user's choices, under keyboard and mouse.
-#include "FakeStreamSocket.h"
+#include "components/FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "chat/frmChat.h"
 #include "options/frmOptions.h"

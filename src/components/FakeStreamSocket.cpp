@@ -1,4 +1,4 @@
-#include "FakeStreamSocket.h"
+#include "components/FakeStreamSocket.h"
 
 #include "components/CodePage.h"
 #include "components/ComponentError.h"

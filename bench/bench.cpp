@@ -1,0 +1,414 @@
+// The benchmark: start-up, send latency, transcript append scaling, ingest of
+// a flooding peer and memory, each beside an anchor measured in the same run.
+//   brindlet_bench [--quick]
+//   brindlet_bench --ingest lines|unbroken|anchor [--quick]   one ingest, for the run above
+#include "chat/frmChat.h"
+#include "components/CodePage.h"
+#include "components/FakeStreamSocket.h"
+#include "components/RichTextBox.h"
+#include "components/TcpStreamSocket.h"
+#include "components/TextBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+bool quick = false;
+
+double percentile(QList<double> values, double fraction)
+{
+    std::sort(values.begin(), values.end());
+    return values.at(qMin(values.size() - 1, qsizetype(fraction * values.size())));
+}
+
+double median(const QList<double> &values) { return percentile(values, 0.5); }
+
+void printFigure(const QString &name, double value, double anchor, const QString &unit, const QString &target)
+{
+    printf("%-44s %10.3f %-5s anchor %10.3f %-5s ratio %6.2f   target %s\n", qPrintable(name), value, qPrintable(unit),
+           anchor, qPrintable(unit), value / anchor, qPrintable(target));
+    fflush(stdout);
+}
+
+void printMachine()
+{
+    QFile cpuinfo(QStringLiteral("/proc/cpuinfo"));
+    QString model = QStringLiteral("unknown CPU");
+    if (cpuinfo.open(QIODevice::ReadOnly)) {
+        for (const QByteArray &line : cpuinfo.readAll().split('\n')) {
+            if (line.startsWith("model name")) {
+                model = QString::fromLatin1(line.mid(line.indexOf(':') + 1).trimmed());
+                break;
+            }
+        }
+    }
+    printf("Machine: %s, %d cores, Qt %s\n", qPrintable(model), std::thread::hardware_concurrency(), qVersion());
+}
+
+qint64 residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return 0;
+    return statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
+template <typename Condition>
+bool spinUntil(Condition condition, int timeoutMs = 120000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents();
+    }
+    return true;
+}
+
+// 1. Start-up ---------------------------------------------------------------
+
+double startupMilliseconds(const char *mode)
+{
+    QProcess probe;
+    QElapsedTimer timer;
+    timer.start();
+    probe.start(QStringLiteral(STARTUP_PROBE), {QString::fromLatin1(mode)});
+    probe.waitForFinished(30000);
+    return timer.nsecsElapsed() / 1e6;
+}
+
+void benchStartup()
+{
+    QList<double> chat, bare;
+    for (int run = 0; run < (quick ? 3 : 15); ++run) {
+        bare << startupMilliseconds("bare");
+        chat << startupMilliseconds("chat");
+    }
+    printFigure(QStringLiteral("start-up to first paint (median)"), median(chat), median(bare), QStringLiteral("ms"),
+                QStringLiteral("ratio <= 1.3"));
+}
+
+// 2. Send latency -----------------------------------------------------------
+
+// A peer in a thread of its own that accepts one connection on 127.0.0.1 and
+// notes when bytes arrive, so that nothing the program draws delays it.
+class TimingPeer
+{
+public:
+    TimingPeer()
+    {
+        m_listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof address);
+        listen(m_listener, 1);
+        socklen_t length = sizeof address;
+        getsockname(m_listener, reinterpret_cast<sockaddr *>(&address), &length);
+        port = ntohs(address.sin_port);
+        m_thread = std::thread([this] {
+            const int connection = accept(m_listener, nullptr, nullptr);
+            char buffer[4096];
+            for (ssize_t n; (n = recv(connection, buffer, sizeof buffer, 0)) > 0;) {
+                lastArrival = std::chrono::steady_clock::now().time_since_epoch().count();
+                received += n;
+            }
+            close(connection);
+        });
+    }
+
+    ~TimingPeer()
+    {
+        shutdown(m_listener, SHUT_RDWR);
+        m_thread.join();
+        close(m_listener);
+    }
+
+    // Milliseconds from start until count bytes in all have arrived.
+    double millisecondsUntil(qint64 count, std::chrono::steady_clock::time_point start)
+    {
+        spinUntil([&] { return received >= count; });
+        return (lastArrival - start.time_since_epoch().count()) / 1e6;
+    }
+
+    quint16 port = 0;
+    std::atomic<qint64> received{0};
+    std::atomic<std::chrono::steady_clock::rep> lastArrival{0};
+
+private:
+    int m_listener;
+    std::thread m_thread;
+};
+
+void benchSendLatency()
+{
+    const int sends = quick ? 200 : 1000;
+    const int warmUp = 100;
+    QList<double> chatTimes, anchorTimes;
+
+    TimingPeer chatPeer;
+    auto *chat = new frmChat;
+    chat->strRemotePort = QString::number(chatPeer.port);
+    chat->show();
+    chat->cmdConnect->click();
+    spinUntil([&] { return chat->wsockData->State() == StreamSocket::sckConnected; });
+    qint64 sent = 0;
+    for (int i = 0; i < warmUp + sends; ++i) {
+        const QString text = QStringLiteral("message number %1").arg(i);
+        chat->NewText->setPlainText(text);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        const auto start = std::chrono::steady_clock::now();
+        QApplication::sendEvent(chat->NewText, &press);
+        sent += text.size();
+        const double ms = chatPeer.millisecondsUntil(sent, start);
+        QApplication::sendEvent(chat->NewText, &release);
+        if (i >= warmUp)
+            chatTimes << ms;
+    }
+    delete chat;
+
+    TimingPeer anchorPeer;
+    QTcpSocket writer;
+    writer.connectToHost(QHostAddress::LocalHost, anchorPeer.port);
+    writer.waitForConnected();
+    sent = 0;
+    for (int i = 0; i < warmUp + sends; ++i) {
+        const QByteArray bytes = QStringLiteral("message number %1").arg(i).toLatin1();
+        const auto start = std::chrono::steady_clock::now();
+        writer.write(bytes);
+        writer.flush();
+        sent += bytes.size();
+        const double ms = anchorPeer.millisecondsUntil(sent, start);
+        if (i >= warmUp)
+            anchorTimes << ms;
+    }
+    writer.close();
+
+    printFigure(QStringLiteral("send latency, Enter to readable (p50)"), percentile(chatTimes, 0.5),
+                percentile(anchorTimes, 0.5), QStringLiteral("ms"), QStringLiteral("- (anchor: raw QTcpSocket write)"));
+    printFigure(QStringLiteral("send latency, Enter to readable (p99)"), percentile(chatTimes, 0.99),
+                percentile(anchorTimes, 0.99), QStringLiteral("ms"), QStringLiteral("p99 <= 1 ms and ratio <= 3"));
+}
+
+// 3. Append scaling ---------------------------------------------------------
+
+void benchAppendScaling()
+{
+    auto *data = new FakeStreamSocket;
+    data->state = StreamSocket::sckConnected;
+    auto *chat = new frmChat(nullptr, data);
+    chat->show();
+    const QString line = QStringLiteral("A received line of about sixty characters, as chats have.");
+    int entries = 0;
+    const auto appendUpTo = [&](int count) {
+        while (entries < count) {
+            data->raiseData(line);
+            if (++entries % 100 == 0)
+                QCoreApplication::processEvents();
+        }
+    };
+    // Microseconds per entry over the thousand entries around the given one.
+    const auto costAround = [&](int entry) {
+        appendUpTo(entry - 500);
+        QElapsedTimer timer;
+        timer.start();
+        appendUpTo(entry + 500);
+        return timer.nsecsElapsed() / 1e3 / 1000;
+    };
+    const double first = costAround(1000);
+    printFigure(QStringLiteral("append, per entry around the 100,000th"), costAround(100000), first, QStringLiteral("us"),
+                QStringLiteral("ratio <= 1.2 (anchor: around the 1,000th)"));
+    if (!quick)
+        printFigure(QStringLiteral("append, per entry around the 1,000,000th"), costAround(1000000), first,
+                    QStringLiteral("us"), QStringLiteral("ratio <= 1.2 (anchor: around the 1,000th)"));
+    delete chat;
+}
+
+// 4 and 5. Ingest and memory ------------------------------------------------
+
+QByteArray floodPayload(qsizetype size, bool lines)
+{
+    QByteArray payload;
+    payload.reserve(size);
+    while (payload.size() < size) {
+        payload.append(char('a' + payload.size() % 26));
+        if (lines && payload.size() % 82 == 80)
+            payload.append("\r\n");
+    }
+    payload.truncate(size);
+    return payload;
+}
+
+// Sends the payload to 127.0.0.1:port as fast as the socket takes it, then closes.
+std::thread startSender(quint16 port, const QByteArray &payload)
+{
+    return std::thread([port, &payload] {
+        const int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(port);
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0) {
+            for (qsizetype sent = 0; sent < payload.size();) {
+                const ssize_t n = send(fd, payload.constData() + sent, size_t(qMin<qsizetype>(65536, payload.size() - sent)), 0);
+                if (n <= 0)
+                    break;
+                sent += n;
+            }
+        }
+        close(fd);
+    });
+}
+
+struct IngestResult
+{
+    double megabytesPerSecond = 0;
+    double worstStallMs = 0;
+    double residentGrowthPerByte = 0;
+};
+
+// Runs the event loop until done() while the payload floods in, measuring the
+// longest time a repeating zero-interval timer was kept waiting.
+template <typename Done>
+IngestResult ingest(quint16 port, const QByteArray &payload, Done done)
+{
+    IngestResult result;
+    QElapsedTimer sinceTick;
+    QTimer tick;
+    tick.setInterval(0);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        result.worstStallMs = qMax(result.worstStallMs, sinceTick.nsecsElapsed() / 1e6);
+        sinceTick.restart();
+    });
+    const qint64 residentBefore = residentBytes();
+    QElapsedTimer timer;
+    timer.start();
+    sinceTick.start();
+    tick.start();
+    std::thread sender = startSender(port, payload);
+    const bool finished = spinUntil(done);
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    tick.stop();
+    sender.join();
+    result.megabytesPerSecond = finished ? payload.size() / 1e6 / seconds : 0;
+    result.residentGrowthPerByte = double(residentBytes() - residentBefore) / payload.size();
+    return result;
+}
+
+IngestResult ingestIntoChat(const QByteArray &payload)
+{
+    auto *chat = new frmChat;
+    chat->show();
+    chat->strLocalPort = QStringLiteral("0");
+    chat->cmdConnect->setText(QStringLiteral("Listen"));
+    chat->cmdConnect->click();
+    const quint16 port = qobject_cast<TcpStreamSocket *>(chat->wsockListener)->BoundPort();
+    const IngestResult result = ingest(port, payload, [&] { return chat->wsockData->State() == StreamSocket::sckClosing; });
+    if (chat->rtxtChat->TextLength() < payload.size())
+        printf("warning: the transcript holds %lld of %lld bytes\n", qlonglong(chat->rtxtChat->TextLength()),
+               qlonglong(payload.size()));
+    delete chat;
+    return result;
+}
+
+// The anchor: a bare QPlainTextEdit fed each chunk through a text cursor.
+IngestResult ingestIntoBareEditor(const QByteArray &payload)
+{
+    QPlainTextEdit editor;
+    editor.setUndoRedoEnabled(false);
+    editor.resize(375, 191);
+    editor.show();
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    bool closed = false;
+    QObject::connect(&server, &QTcpServer::newConnection, [&] {
+        QTcpSocket *socket = server.nextPendingConnection();
+        QObject::connect(socket, &QTcpSocket::readyRead, [&editor, socket] {
+            QTextCursor end(editor.document());
+            end.movePosition(QTextCursor::End);
+            end.insertText(CodePage::decode(socket->readAll()));
+        });
+        QObject::connect(socket, &QTcpSocket::disconnected, [&closed] { closed = true; });
+    });
+    return ingest(server.serverPort(), payload, [&] { return closed; });
+}
+
+QByteArray payloadFor(const QString &kind)
+{
+    return floodPayload(quick ? 2'000'000 : 20'000'000, kind != QLatin1String("unbroken"));
+}
+
+// One ingest in this process: kind is "lines", "unbroken" or "anchor".
+int runIngest(const QString &kind)
+{
+    const QByteArray payload = payloadFor(kind);
+    const IngestResult result = kind == QLatin1String("anchor") ? ingestIntoBareEditor(payload) : ingestIntoChat(payload);
+    printf("%f %f %f\n", result.megabytesPerSecond, result.worstStallMs, result.residentGrowthPerByte);
+    return 0;
+}
+
+// Each ingest runs in a process of its own, so that none inherits the memory of another.
+IngestResult ingestInChildProcess(const QString &kind)
+{
+    QProcess child;
+    QStringList arguments{QStringLiteral("--ingest"), kind};
+    if (quick)
+        arguments << QStringLiteral("--quick");
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    child.waitForFinished(300000);
+    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split('\n').last().split(' ');
+    if (figures.size() != 3)
+        return {};
+    return {figures[0].toDouble(), figures[1].toDouble(), figures[2].toDouble()};
+}
+
+void benchIngest()
+{
+    const IngestResult chatLines = ingestInChildProcess(QStringLiteral("lines"));
+    const IngestResult chatUnbroken = ingestInChildProcess(QStringLiteral("unbroken"));
+    const IngestResult anchor = ingestInChildProcess(QStringLiteral("anchor"));
+    printFigure(QStringLiteral("ingest (a) 80-character lines"), chatLines.megabytesPerSecond, anchor.megabytesPerSecond,
+                QStringLiteral("MB/s"), QStringLiteral("ratio >= 0.5 (anchor: bare QPlainTextEdit)"));
+    printFigure(QStringLiteral("ingest (b) no line break"), chatUnbroken.megabytesPerSecond, chatLines.megabytesPerSecond,
+                QStringLiteral("MB/s"), QStringLiteral("ratio >= 0.5 (anchor: (a))"));
+    printFigure(QStringLiteral("worst event-loop stall during (a)"), chatLines.worstStallMs, anchor.worstStallMs,
+                QStringLiteral("ms"), QStringLiteral("<= 100 ms (anchor: bare QPlainTextEdit)"));
+    printFigure(QStringLiteral("worst event-loop stall during (b)"), chatUnbroken.worstStallMs, anchor.worstStallMs,
+                QStringLiteral("ms"), QStringLiteral("<= 100 ms (anchor: bare QPlainTextEdit)"));
+    printFigure(QStringLiteral("resident growth per received byte, (a)"), chatLines.residentGrowthPerByte,
+                anchor.residentGrowthPerByte, QStringLiteral("B"), QStringLiteral("<= 4 (anchor: bare QPlainTextEdit)"));
+}
+
+}  // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    quick = app.arguments().contains(QStringLiteral("--quick"));
+    if (const qsizetype ingest = app.arguments().indexOf(QStringLiteral("--ingest")); ingest > 0)
+        return runIngest(app.arguments().value(ingest + 1));
+    printMachine();
+    benchStartup();
+    benchIngest();
+    benchSendLatency();
+    benchAppendScaling();
+    return 0;
+}
