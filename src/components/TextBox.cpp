@@ -3,13 +3,45 @@
 #include "components/ShiftMask.h"
 
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTextDocument>
+
+namespace {
+
+constexpr qsizetype longestWordToWrap = 1024;
+
+bool hasLongUnbrokenRun(const QString &text)
+{
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > longestWordToWrap)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
 
 TextBox::TextBox(QWidget *parent)
     : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    connect(this, &QPlainTextEdit::textChanged, this, &TextBox::wrapAtWordsWhenEmpty);
+}
+
+void TextBox::insertFromMimeData(const QMimeData *source)
+{
+    if (source->hasText() && hasLongUnbrokenRun(source->text()))
+        setWordWrapMode(QTextOption::WrapAnywhere);
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
+void TextBox::wrapAtWordsWhenEmpty()
+{
+    if (document()->isEmpty() && wordWrapMode() != QTextOption::WrapAtWordBoundaryOrAnywhere)
+        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
 QString TextBox::Text() const

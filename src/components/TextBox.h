@@ -4,7 +4,9 @@
 
 // A multi-line text box. Text reports line breaks as "\r\n". KeyPress is
 // raised with the character code of each character key before the box
-// handles the key; KeyUp when a key is released.
+// handles the key; KeyUp when a key is released. Lines wrap at word
+// boundaries, or anywhere once a long unbroken run has been pasted, which
+// would take word wrapping a time that grows with the square of its length.
 class TextBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -22,4 +24,8 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
+
+private:
+    void wrapAtWordsWhenEmpty();
 };

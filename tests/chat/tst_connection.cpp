@@ -3,12 +3,12 @@
 #include "ChatPair.h"
 #include "components/FakeStreamSocket.h"
 #include "MessageBoxes.h"
+#include "Process.h"
 #include "chat/frmChat.h"
 #include "components/StatusBar.h"
 #include "components/TcpStreamSocket.h"
 #include "options/frmOptions.h"
 
-#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -21,11 +21,6 @@ namespace {
 QString status(const frmChat *chat)
 {
     return chat->sbarChat->Panels(1)->text();
-}
-
-int openDescriptors()
-{
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
 }
 
 // A chat window on two fake sockets.

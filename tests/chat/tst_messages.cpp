@@ -2,6 +2,7 @@
 #include "ChatPair.h"
 #include "components/FakeStreamSocket.h"
 #include "MessageBoxes.h"
+#include "RawPeer.h"
 #include "Transcript.h"
 #include "chat/frmChat.h"
 #include "components/CodePage.h"
@@ -34,39 +35,23 @@ class tst_Messages : public QObject
     Q_OBJECT
 
 private:
-    // A chat window connected to a raw socket that checks the bytes.
-    QTcpServer server;
-    QPointer<frmChat> chat;
+    std::unique_ptr<RawPeer> raw;
+    frmChat *chat = nullptr;
     QTcpSocket *peer = nullptr;
 
-    QByteArray receiveAtPeer(qsizetype count)
-    {
-        QByteArray bytes;
-        const bool complete = QTest::qWaitFor([&] {
-            bytes += peer->readAll();
-            return bytes.size() >= count;
-        });
-        return complete ? bytes : QByteArray("<timed out: ") + bytes + '>';
-    }
+    QByteArray receiveAtPeer(qsizetype count) { return raw->receive(count); }
 
 private slots:
     void init()
     {
-        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-        chat = new frmChat;
-        chat->strRemotePort = QString::number(server.serverPort());
-        chat->show();
-        chat->cmdConnect->click();
-        QTRY_VERIFY(server.hasPendingConnections());
-        peer = server.nextPendingConnection();
-        QTRY_COMPARE(chat->wsockData->State(), StreamSocket::sckConnected);
+        raw = std::make_unique<RawPeer>();
+        chat = raw->chat;
+        peer = raw->socket;
+        QVERIFY(peer);
+        QCOMPARE(chat->wsockData->State(), StreamSocket::sckConnected);
     }
 
-    void cleanup()
-    {
-        delete chat;
-        server.close();
-    }
+    void cleanup() { raw.reset(); }
 
     void enterSendsExactlyTheTypedText()
     {

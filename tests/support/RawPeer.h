@@ -1,0 +1,23 @@
+#pragma once
+
+#include "chat/frmChat.h"
+
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+// A chat window that has dialled out to a raw socket on 127.0.0.1, which
+// sees exactly the bytes the window sends and sends whatever a test likes.
+class RawPeer
+{
+public:
+    RawPeer();
+    ~RawPeer();
+
+    // Reads until count bytes have come from the window; fewer on time-out.
+    QByteArray receive(qsizetype count, int timeoutMs = 5000);
+
+    QTcpServer server;
+    QPointer<frmChat> chat;
+    QTcpSocket *socket = nullptr;
+};
