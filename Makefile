@@ -3,8 +3,9 @@
 #   make test    installs what is missing, builds, runs the test suite headless
 #   make bench   builds and runs the benchmark
 #   make test-asan  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
+#   make package    a .deb of Brindlet in build/
 
-PACKAGES := cmake g++ make qt6-base-dev fonts-dejavu-core
+PACKAGES := cmake g++ make qt6-base-dev fonts-dejavu-core dpkg-dev
 BUILD := build
 JOBS ?= 2
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -36,7 +37,10 @@ bench: build
 test-asan: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DBRINDLET_SANITIZE=ON
 	cmake --build $(BUILD)-asan -j$(JOBS)
-	cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j$(JOBS)
+	cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
+
+package: build
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan

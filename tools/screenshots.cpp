@@ -1,5 +1,5 @@
 // Renders the program's windows offscreen into PNG files, for the README:
-//   brindlet_screenshots DIRECTORY
+//   brindlet_screenshots DIRECTORY   ->  chat-window.png, options-dialog.png, about-box.png
 #include "about/frmAbout.h"
 #include "chat/frmChat.h"
 #include "components/RichTextBox.h"
@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
-#include <QRadioButton>
 
 namespace {
 
@@ -46,8 +45,6 @@ int main(int argc, char *argv[])
     save(chat, directory, QStringLiteral("chat-window.png"));
 
     save(chat->Options(), directory, QStringLiteral("options-dialog.png"));
-    chat->Options()->optionListen->setChecked(true);
-    save(chat->Options(), directory, QStringLiteral("options-dialog-listen.png"));
 
     auto *about = new frmAbout;
     save(about, directory, QStringLiteral("about-box.png"));

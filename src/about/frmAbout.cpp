@@ -49,6 +49,7 @@ void frmAbout::buildControls()
     setWindowIcon(BrindletIcon());
 
     picIcon->setPixmap(BrindletIcon());
+    picIcon->setAccessibleName(QStringLiteral("Brindlet icon"));
     picIcon->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     picIcon->setLineWidth(2);
     picIcon->setAlignment(Qt::AlignCenter);

@@ -8,6 +8,7 @@
 #include "components/StreamSocket.h"
 #include "components/TextBox.h"
 
+#include <QApplication>
 #include <exception>
 
 namespace {
@@ -51,6 +52,8 @@ void frmChat::wsockData_DataArrival(qint32)
     const QString data = wsockData->GetData();
     appendToTranscript(data, false, blue);
     setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
+    if (!isActiveWindow())
+        QApplication::alert(this);
 }
 
 void frmChat::appendToTranscript(const QString &text, bool bold, quint32 color)

@@ -89,6 +89,17 @@ void frmChat::buildControls()
     sbarChat->setFont(QFont());
     sbarChat->setFixedHeight(Twips::ToPixelsY(255));
 
+    cmdConnect->setAccessibleDescription(QStringLiteral("Connects, listens or disconnects, as its caption says"));
+    NewText->setAccessibleName(QStringLiteral("Enter your text here"));
+    NewText->setAccessibleDescription(QStringLiteral("Enter sends the text to the other side"));
+    lblNewText->setBuddy(NewText);
+    rtxtChat->setAccessibleName(QStringLiteral("Transcript"));
+    rtxtChat->setAccessibleDescription(QStringLiteral("Your lines in bold black, the other side's in blue"));
+    picSep->setAccessibleName(QStringLiteral("Splitter"));
+    picSep->setAccessibleDescription(QStringLiteral("Drag to share the height between transcript and input box"));
+    sbarChat->setAccessibleName(QStringLiteral("Status"));
+    sbarChat->Panels(1)->setAccessibleName(QStringLiteral("Connection status"));
+
     picSep->setFocusPolicy(Qt::NoFocus);
     setTabOrder(cmdConnect, NewText);
     setTabOrder(NewText, rtxtChat);

@@ -3,6 +3,7 @@
 #include "components/CodePage.h"
 #include "components/ComponentError.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -75,11 +76,12 @@ qint32 nextRequestID()
     return lastID;
 }
 
-// Lets a connection send what is still queued, then closes and frees it.
+// Lets a connection send what is still queued, then closes and frees it; at
+// the latest when the application ends.
 void closeGracefully(QTcpSocket *socket)
 {
     socket->disconnect();
-    socket->setParent(nullptr);
+    socket->setParent(QCoreApplication::instance());
     QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
     socket->disconnectFromHost();
     if (socket->state() == QAbstractSocket::UnconnectedState) {

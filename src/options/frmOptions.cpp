@@ -107,6 +107,16 @@ void frmOptions::buildControls()
     cmdOK->setDefault(true);
     Twips::Place(cmdCancel, 2910, 3375, 1095, 375);
 
+    lblConnect[0]->setBuddy(cboIP);
+    lblConnect[1]->setBuddy(cboPort);
+    lblListen[0]->setBuddy(cboLocalPort);
+    cboIP->setAccessibleName(QStringLiteral("IP address"));
+    cboIP->setAccessibleDescription(QStringLiteral("The host to connect to"));
+    cboPort->setAccessibleName(QStringLiteral("Remote Port"));
+    cboPort->setAccessibleDescription(QStringLiteral("The port to connect to"));
+    cboLocalPort->setAccessibleName(QStringLiteral("Local Port"));
+    cboLocalPort->setAccessibleDescription(QStringLiteral("The port to listen on"));
+
     setTabOrder(optionConnect, optionListen);
     setTabOrder(optionListen, cboIP);
     setTabOrder(cboIP, cboPort);

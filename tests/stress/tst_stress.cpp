@@ -25,6 +25,15 @@ namespace {
 
 constexpr QRgb blue = qRgb(0, 0, 255);
 
+#if defined(__SANITIZE_ADDRESS__)
+// A sanitized build runs a few times slower, and keeps freed memory in quarantine.
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+// The longest the window may leave its events waiting and still count as answering.
+constexpr qint64 responsiveMs = sanitized ? 4000 : 1000;
+
 // The longest time the event loop kept a repeating zero-interval timer waiting.
 class StallWatch
 {
@@ -174,7 +183,7 @@ private slots:
                  qPrintable(status(raw.chat)));
         QCOMPARE(raw.chat->windowTitle(), QStringLiteral("Brindlet"));
         QVERIFY(nextSessionWorks(raw.chat));
-        QVERIFY2(stalls.worstMs() < 1000, qPrintable(QString::number(stalls.worstMs())));
+        QVERIFY2(stalls.worstMs() < responsiveMs, qPrintable(QString::number(stalls.worstMs())));
     }
 
     void halfClosedPeer()
@@ -202,7 +211,7 @@ private slots:
         pressEnter(raw.chat);
         raw.socket->write("still here");
         QTRY_VERIFY(raw.chat->rtxtChat->Text().endsWith(QStringLiteral("still here\r\n")));
-        QVERIFY2(stalls.worstMs() < 1000, qPrintable(QString::number(stalls.worstMs())));
+        QVERIFY2(stalls.worstMs() < responsiveMs, qPrintable(QString::number(stalls.worstMs())));
         raw.socket->setReadBufferSize(0);
         QCOMPARE(raw.receive(line.size(), 30000), CodePage::encode(line));
     }
@@ -255,7 +264,8 @@ private slots:
             QVERIFY(cycle());
         QTRY_COMPARE(openDescriptors(), descriptorsBefore);
         const qint64 growth = residentBytes() - residentBefore;
-        QVERIFY2(growth < 4 * 1024 * 1024, qPrintable(QStringLiteral("grew by %1 bytes").arg(growth)));
+        if (!sanitized)
+            QVERIFY2(growth < 4 * 1024 * 1024, qPrintable(QStringLiteral("grew by %1 bytes").arg(growth)));
         QCOMPARE(chat->cmdConnect->text(), QStringLiteral("Connect"));
         delete chat;
     }
