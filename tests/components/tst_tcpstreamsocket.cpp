@@ -31,6 +31,17 @@ ErrorSeen *watchErrors(StreamSocket &socket)
     return seen;
 }
 
+// Dials a raw peer listening on loopback; returns the peer's end once both are connected.
+QTcpSocket *dial(TcpStreamSocket &socket, QTcpServer &peer)
+{
+    socket.SetRemoteHost(QStringLiteral("127.0.0.1"));
+    socket.SetRemotePort(peer.serverPort());
+    socket.Connect();
+    if (!QTest::qWaitFor([&] { return peer.hasPendingConnections() && socket.State() == StreamSocket::sckConnected; }))
+        return nullptr;
+    return peer.nextPendingConnection();
+}
+
 quint16 freePort()
 {
     QTcpServer probe;
@@ -77,12 +88,8 @@ private slots:
         QVERIFY(peer.listen(QHostAddress::LocalHost, 0));
         TcpStreamSocket socket;
         const ErrorSeen *errors = watchErrors(socket);
-        socket.SetRemoteHost(QStringLiteral("127.0.0.1"));
-        socket.SetRemotePort(peer.serverPort());
-        socket.Connect();
-        QTRY_VERIFY(peer.hasPendingConnections());
-        QTcpSocket *raw = peer.nextPendingConnection();
-        QTRY_COMPARE(socket.State(), StreamSocket::sckConnected);
+        QTcpSocket *raw = dial(socket, peer);
+        QVERIFY(raw);
 
         QSignalSpy closed(&socket, &StreamSocket::Closed);
         raw->write("last words");
@@ -206,12 +213,8 @@ private slots:
         QTcpServer peer;
         QVERIFY(peer.listen(QHostAddress::LocalHost, 0));
         TcpStreamSocket socket;
-        socket.SetRemoteHost(QStringLiteral("127.0.0.1"));
-        socket.SetRemotePort(peer.serverPort());
-        socket.Connect();
-        QTRY_VERIFY(peer.hasPendingConnections());
-        QTcpSocket *raw = peer.nextPendingConnection();
-        QTRY_COMPARE(socket.State(), StreamSocket::sckConnected);
+        QTcpSocket *raw = dial(socket, peer);
+        QVERIFY(raw);
 
         const QString big(4 * 1024 * 1024, u'x');
         socket.SendData(big);

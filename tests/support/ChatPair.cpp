@@ -6,6 +6,7 @@
 
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTcpSocket>
 #include <QTest>
 
 TcpStreamSocket *tcp(StreamSocket *socket)
@@ -54,4 +55,20 @@ bool ChatPair::connect(frmChat *caller)
         return caller->wsockData->State() == StreamSocket::sckConnected
                && listener->wsockData->State() == StreamSocket::sckConnected;
     });
+}
+
+bool ChatPair::burstOfRequests(int count)
+{
+    std::vector<std::unique_ptr<QTcpSocket>> peers;
+    for (int i = 0; i < count; ++i) {
+        peers.push_back(std::make_unique<QTcpSocket>());
+        peers.back()->connectToHost(QHostAddress::LocalHost, port());
+    }
+    const auto stillConnected = [&] {
+        return std::count_if(peers.begin(), peers.end(),
+                             [](const auto &peer) { return peer->state() == QAbstractSocket::ConnectedState; });
+    };
+    return QTest::qWaitFor([&] { return stillConnected() == 1; }, 20000)
+           && listener->wsockData->State() == StreamSocket::sckConnected
+           && listener->wsockListener->State() == StreamSocket::sckListening;
 }

@@ -21,6 +21,9 @@ public:
     frmChat *newCaller();
     // Clicks the caller's Connect and waits until both ends are connected.
     bool connect(frmChat *caller);
+    // Raw peers dial the listener all at once. True when, once they are all
+    // answered, exactly one of them still has a conversation; the peers then go.
+    bool burstOfRequests(int count);
 
     QPointer<frmChat> listener;
     QList<QPointer<frmChat>> callers;
