@@ -42,6 +42,11 @@ void frmChat::Form_Unload(int &)
 {
     if (!CloseAllConnections())
         MsgBox(QStringLiteral("Could not close the connection."));
-    for (int index = Forms::Count() - 1; index >= 0; --index)
-        Forms::Unload(Forms::Item(index));
+    // From the last loaded down, so the lower indexes stay valid. The chat
+    // window meets itself here: it is being closed already, and hiding it now
+    // would keep the platform from seeing its last window close.
+    for (int index = Forms::Count() - 1; index >= 0; --index) {
+        if (Forms::Item(index) != this)
+            Forms::Unload(Forms::Item(index));
+    }
 }

@@ -54,6 +54,7 @@ frmChat::frmChat(StreamSocket *listener, StreamSocket *data)
     setAttribute(Qt::WA_DeleteOnClose);
     Forms::Load(this);
     buildControls();
+    describeForScreenReaders();
     buildMenus();
     placeWindow();
     wireEvents();
@@ -89,6 +90,15 @@ void frmChat::buildControls()
     sbarChat->setFont(QFont());
     sbarChat->setFixedHeight(Twips::ToPixelsY(255));
 
+    picSep->setFocusPolicy(Qt::NoFocus);
+    setTabOrder(cmdConnect, NewText);
+    setTabOrder(NewText, rtxtChat);
+    cmdConnect->setFocus();
+}
+
+// What screen readers announce for each control.
+void frmChat::describeForScreenReaders()
+{
     cmdConnect->setAccessibleDescription(QStringLiteral("Connects, listens or disconnects, as its caption says"));
     NewText->setAccessibleName(QStringLiteral("Enter your text here"));
     NewText->setAccessibleDescription(QStringLiteral("Enter sends the text to the other side"));
@@ -99,11 +109,6 @@ void frmChat::buildControls()
     picSep->setAccessibleDescription(QStringLiteral("Drag to share the height between transcript and input box"));
     sbarChat->setAccessibleName(QStringLiteral("Status"));
     sbarChat->Panels(1)->setAccessibleName(QStringLiteral("Connection status"));
-
-    picSep->setFocusPolicy(Qt::NoFocus);
-    setTabOrder(cmdConnect, NewText);
-    setTabOrder(NewText, rtxtChat);
-    cmdConnect->setFocus();
 }
 
 void frmChat::buildMenus()

@@ -63,6 +63,7 @@ protected:
 
 private:
     void buildControls();
+    void describeForScreenReaders();
     void buildMenus();
     void placeWindow();
     void wireEvents();

@@ -27,7 +27,7 @@ SocketErrorText errorText(QAbstractSocket::SocketError error)
 {
     switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
-        return {10061, "Connection refused: nothing accepts connections on that port"};
+        return {10061, "Connection refused"};
     case QAbstractSocket::HostNotFoundError:
         return {11001, "Host not found"};
     case QAbstractSocket::SocketTimeoutError:

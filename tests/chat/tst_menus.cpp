@@ -15,6 +15,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 class tst_Menus : public QObject
 {
@@ -124,6 +125,16 @@ private slots:
         QVERIFY(QApplication::topLevelWidgets().isEmpty()
                 || std::none_of(QApplication::topLevelWidgets().cbegin(), QApplication::topLevelWidgets().cend(),
                                 [](const QWidget *w) { return w->isVisible(); }));
+    }
+
+    void closingTheWindowEndsTheProgram()
+    {
+        openChat(new frmChat);
+        chat->mnuOption->trigger();
+        chat->mnuAbout->trigger();
+        QTimer::singleShot(0, chat, [this] { chat->mnuExit->trigger(); });
+        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });  // the program did not end
+        QCOMPARE(QApplication::exec(), 0);
     }
 
     void failedCloseIsReportedAndTheWindowStillCloses()
