@@ -25,6 +25,4 @@ constexpr qint32 InvalidPropertyValue = 380;
 constexpr qint32 WrongProtocolOrState = 40006;
 constexpr qint32 InvalidArgument = 40014;
 constexpr qint32 InvalidOperationAtState = 40020;
-constexpr qint32 AddressInUse = 10048;
-constexpr qint32 AddressNotAvailable = 10049;
 }

@@ -209,22 +209,11 @@ void RichTextBox::SetSelLength(qsizetype length)
     setTextCursor(cursor);
 }
 
-bool RichTextBox::SelBold() const
-{
-    return m_selFormat.fontWeight() >= QFont::Bold;
-}
-
 void RichTextBox::SetSelBold(bool bold)
 {
     QTextCharFormat change;
     change.setFontWeight(bold ? QFont::Bold : QFont::Normal);
     applyToSelection(change);
-}
-
-quint32 RichTextBox::SelColor() const
-{
-    const QColor color = m_selFormat.foreground().color();
-    return quint32(color.red()) | quint32(color.green()) << 8 | quint32(color.blue()) << 16;
 }
 
 void RichTextBox::SetSelColor(quint32 color)

@@ -24,10 +24,8 @@ public:
     void SetSelStart(qsizetype start);
     qsizetype SelLength() const;
     void SetSelLength(qsizetype length);
-    bool SelBold() const;
     void SetSelBold(bool bold);
     // Colours are 24-bit values laid out as 0x00BBGGRR.
-    quint32 SelColor() const;
     void SetSelColor(quint32 color);
     // Replaces the selection with text in the selection's style.
     void SetSelText(const QString &text);

@@ -71,7 +71,6 @@ private slots:
         const QTextCharFormat theirs = formatAt(box, 6);
         QVERIFY(!theirs.font().bold());
         QCOMPARE(theirs.foreground().color(), QColor(0, 0, 255));
-        QCOMPARE(box.SelColor(), 0xFF0000u);
     }
 
     void selectionCountsInTextCharacters()
