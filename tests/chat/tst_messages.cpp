@@ -10,6 +10,7 @@
 #include "components/StatusBar.h"
 #include "components/TextBox.h"
 
+#include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
 #include <QTcpServer>
@@ -122,6 +123,20 @@ private slots:
         peer->write("<b>x</b> &amp; {\\rtf1 x}");
         QTRY_COMPARE(chat->rtxtChat->Text(), QStringLiteral("<b>x</b> &amp; {\\rtf1 x}\r\n"));
         QVERIFY(!formatAt(*chat->rtxtChat, 3).font().bold());
+    }
+
+    void transcriptIsReadOnlyButCopyable()
+    {
+        peer->write("one");
+        QTRY_COMPARE(chat->rtxtChat->Text(), QStringLiteral("one\r\n"));
+        QTest::keyClicks(chat->NewText, QStringLiteral("two"));
+        pressEnter(chat);
+        chat->rtxtChat->setFocus();
+        QTest::keyClicks(chat->rtxtChat, QStringLiteral("typed"));
+        QCOMPARE(chat->rtxtChat->Text(), QStringLiteral("one\r\ntwo\r\n"));
+        QTest::keyClick(chat->rtxtChat, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(chat->rtxtChat, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\ntwo\n"));
     }
 
     void arrivalWhileTypingLeavesTheInputBoxAlone()
