@@ -18,7 +18,8 @@ void frmChat::wsockData_Close()
     setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
 }
 
-void frmChat::wsockData_Error(qint16 Number, QString &Description, bool &CancelDisplay)
+void frmChat::wsockData_Error(qint16 Number, QString &Description, qint32, const QString &, const QString &, qint32,
+                              bool &CancelDisplay)
 {
     CancelDisplay = true;
     setStatus(QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral(" ") + Description);

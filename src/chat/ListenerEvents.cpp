@@ -24,7 +24,8 @@ void frmChat::wsockListener_ConnectionRequest(qint32 requestID)
     setWindowTitle(strCaption + QStringLiteral(" (connected)"));
 }
 
-void frmChat::wsockListener_Error(qint16 Number, QString &Description, bool &CancelDisplay)
+void frmChat::wsockListener_Error(qint16 Number, QString &Description, qint32, const QString &, const QString &, qint32,
+                                  bool &CancelDisplay)
 {
     CancelDisplay = true;
     MsgBox(QStringLiteral("Attempt to listen on port ") + strLocalPort + QStringLiteral(" failed. Error #")

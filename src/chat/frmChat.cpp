@@ -130,42 +130,38 @@ void frmChat::placeWindow()
                 Twips::ToPixelsY(4845) + menuHeight);
 }
 
+// Connects an event to its handler, which takes the event's arguments or
+// none of them, through the boundary that keeps a failure in the handler
+// from going further.
+template <typename Sender, typename Event, typename... Args>
+void frmChat::handle(Sender *sender, Event event, const char *name, void (frmChat::*handler)(Args...))
+{
+    connect(sender, event, this, [this, name, handler](Args... args) {
+        RaiseEvent(name, [&] { (this->*handler)(std::forward<Args>(args)...); });
+    });
+}
+
 void frmChat::wireEvents()
 {
     clientArea->installEventFilter(this);
     NewText->installEventFilter(this);
     rtxtChat->installEventFilter(this);
 
-    connect(cmdConnect, &QPushButton::clicked, this, [this] { RaiseEvent("cmdConnect_Click", [this] { cmdConnect_Click(); }); });
-    connect(wsockListener, &StreamSocket::ConnectionRequest, this, [this](qint32 requestID) {
-        RaiseEvent("wsockListener_ConnectionRequest", [&] { wsockListener_ConnectionRequest(requestID); });
-    });
-    connect(wsockListener, &StreamSocket::Error, this,
-            [this](qint16 number, QString &description, qint32, const QString &, const QString &, qint32, bool &cancelDisplay) {
-                RaiseEvent("wsockListener_Error", [&] { wsockListener_Error(number, description, cancelDisplay); });
-            });
-    connect(wsockData, &StreamSocket::Connected, this, [this] { RaiseEvent("wsockData_Connect", [this] { wsockData_Connect(); }); });
-    connect(wsockData, &StreamSocket::Closed, this, [this] { RaiseEvent("wsockData_Close", [this] { wsockData_Close(); }); });
-    connect(wsockData, &StreamSocket::Error, this,
-            [this](qint16 number, QString &description, qint32, const QString &, const QString &, qint32, bool &cancelDisplay) {
-                RaiseEvent("wsockData_Error", [&] { wsockData_Error(number, description, cancelDisplay); });
-            });
-    connect(wsockData, &StreamSocket::DataArrival, this, [this](qint32 bytesTotal) {
-        RaiseEvent("wsockData_DataArrival", [&] { wsockData_DataArrival(bytesTotal); });
-    });
-    connect(NewText, &TextBox::KeyPress, this, [this](int &keyAscii) { RaiseEvent("NewText_KeyPress", [&] { NewText_KeyPress(keyAscii); }); });
-    connect(NewText, &TextBox::KeyUp, this, [this](int keyCode, int shift) {
-        RaiseEvent("NewText_KeyUp", [&] { NewText_KeyUp(keyCode, shift); });
-    });
-    connect(picSep, &PictureBox::MouseDown, this, [this](int button, int shift, float x, float y) {
-        RaiseEvent("picSep_MouseDown", [&] { picSep_MouseDown(button, shift, x, y); });
-    });
-    connect(picSep, &PictureBox::MouseMove, this, [this](int button, int shift, float x, float y) {
-        RaiseEvent("picSep_MouseMove", [&] { picSep_MouseMove(button, shift, x, y); });
-    });
-    connect(mnuOption, &QAction::triggered, this, [this] { RaiseEvent("mnuOption_Click", [this] { mnuOption_Click(); }); });
-    connect(mnuAbout, &QAction::triggered, this, [this] { RaiseEvent("mnuAbout_Click", [this] { mnuAbout_Click(); }); });
-    connect(mnuExit, &QAction::triggered, this, [this] { RaiseEvent("mnuExit_Click", [this] { mnuExit_Click(); }); });
+    handle(cmdConnect, &QPushButton::clicked, "cmdConnect_Click", &frmChat::cmdConnect_Click);
+    handle(wsockListener, &StreamSocket::ConnectionRequest, "wsockListener_ConnectionRequest",
+           &frmChat::wsockListener_ConnectionRequest);
+    handle(wsockListener, &StreamSocket::Error, "wsockListener_Error", &frmChat::wsockListener_Error);
+    handle(wsockData, &StreamSocket::Connected, "wsockData_Connect", &frmChat::wsockData_Connect);
+    handle(wsockData, &StreamSocket::Closed, "wsockData_Close", &frmChat::wsockData_Close);
+    handle(wsockData, &StreamSocket::Error, "wsockData_Error", &frmChat::wsockData_Error);
+    handle(wsockData, &StreamSocket::DataArrival, "wsockData_DataArrival", &frmChat::wsockData_DataArrival);
+    handle(NewText, &TextBox::KeyPress, "NewText_KeyPress", &frmChat::NewText_KeyPress);
+    handle(NewText, &TextBox::KeyUp, "NewText_KeyUp", &frmChat::NewText_KeyUp);
+    handle(picSep, &PictureBox::MouseDown, "picSep_MouseDown", &frmChat::picSep_MouseDown);
+    handle(picSep, &PictureBox::MouseMove, "picSep_MouseMove", &frmChat::picSep_MouseMove);
+    handle(mnuOption, &QAction::triggered, "mnuOption_Click", &frmChat::mnuOption_Click);
+    handle(mnuAbout, &QAction::triggered, "mnuAbout_Click", &frmChat::mnuAbout_Click);
+    handle(mnuExit, &QAction::triggered, "mnuExit_Click", &frmChat::mnuExit_Click);
 }
 
 frmOptions *frmChat::Options() const { return m_options; }

@@ -67,6 +67,8 @@ private:
     void buildMenus();
     void placeWindow();
     void wireEvents();
+    template <typename Sender, typename Event, typename... Args>
+    void handle(Sender *sender, Event event, const char *name, void (frmChat::*handler)(Args...));
 
     void Form_Load();
     void Form_Resize();
@@ -81,10 +83,12 @@ private:
     void setStatus(const QString &text);
 
     void wsockListener_ConnectionRequest(qint32 requestID);
-    void wsockListener_Error(qint16 Number, QString &Description, bool &CancelDisplay);
+    void wsockListener_Error(qint16 Number, QString &Description, qint32 Scode, const QString &Source,
+                             const QString &HelpFile, qint32 HelpContext, bool &CancelDisplay);
     void wsockData_Connect();
     void wsockData_Close();
-    void wsockData_Error(qint16 Number, QString &Description, bool &CancelDisplay);
+    void wsockData_Error(qint16 Number, QString &Description, qint32 Scode, const QString &Source,
+                         const QString &HelpFile, qint32 HelpContext, bool &CancelDisplay);
 
     void NewText_KeyPress(int &KeyAscii);
     void NewText_KeyUp(int KeyCode, int Shift);
