@@ -5,6 +5,7 @@
 #include "options/frmOptions.h"
 
 #include <QComboBox>
+#include <QAbstractItemView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -67,6 +68,10 @@ private slots:
         QTest::mouseClick(options->cmdOK, Qt::LeftButton);
         QTest::mouseClick(options->cmdCancel, Qt::LeftButton);
         QTest::mouseClick(options->optionListen, Qt::LeftButton);
+        // The drop-down arrow of another box, whose text field takes the focus.
+        QTest::mouseClick(options->cboPort, Qt::LeftButton, {}, options->cboPort->rect().center() + QPoint(options->cboPort->width() / 2 - 5, 0));
+        qWarning() << "focus" << QApplication::focusWidget() << "popup" << QApplication::activePopupWidget() << options->cboPort->view()->isVisible();
+        QVERIFY(!options->cboPort->view()->isVisible());
         QVERIFY(options->isVisible());
         QVERIFY(options->cboIP->hasFocus());
         QVERIFY(options->optionConnect->isChecked());
