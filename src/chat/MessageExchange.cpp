@@ -3,6 +3,7 @@
 
 #include "chat/frmChat.h"
 
+#include "components/CodePage.h"
 #include "components/MessageBox.h"
 #include "components/RichTextBox.h"
 #include "components/StreamSocket.h"
@@ -29,12 +30,12 @@ void frmChat::NewText_KeyPress(int &KeyAscii)
         if (text.isEmpty())
             return;
         wsockData->SendData(text);
-        appendToTranscript(text, true, black);
+        appendToTranscript(CodePage::asSent(text), true, black);
         blnClearNewText = true;
         NewText->SetText(QString());
     } catch (const std::exception &) {
         setStatus(QStringLiteral("Connection state: ") + SocketStateText(savedState));
-        MsgBox(savedState == StreamSocket::sckConnected ? QStringLiteral("Operation canceled")
+        MsgBox(this, savedState == StreamSocket::sckConnected ? QStringLiteral("Operation canceled")
                                                         : QStringLiteral("Link to remote computer not established"));
     }
 }
@@ -50,6 +51,7 @@ void frmChat::NewText_KeyUp(int, int)
 void frmChat::wsockData_DataArrival(qint32)
 {
     const QString data = wsockData->GetData();
+    const RichTextBox::KeptView readersView(*rtxtChat);
     appendToTranscript(data, false, blue);
     setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
     if (!isActiveWindow())

@@ -49,3 +49,8 @@ QByteArray CodePage::encode(const QString &text)
     }
     return bytes;
 }
+
+QString CodePage::asSent(const QString &text)
+{
+    return decode(encode(text));
+}

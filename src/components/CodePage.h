@@ -10,4 +10,6 @@
 namespace CodePage {
 QString decode(const QByteArray &bytes);
 QByteArray encode(const QString &text);
+// The text as the other side gets it: encoded, then decoded again.
+QString asSent(const QString &text);
 }

@@ -1,6 +1,8 @@
 #include "components/RichTextBox.h"
 
 #include <QColor>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -118,18 +120,58 @@ RichTextBox::RichTextBox(QWidget *parent)
 
 QString RichTextBox::Text() const
 {
+    return textBetween(0, document()->characterCount() - 1);
+}
+
+// The part of Text between two document positions.
+QString RichTextBox::textBetween(int from, int to) const
+{
     QString text;
-    text.reserve(TextLength());
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        if (block != document()->begin() && !isContinuation(block))
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next()) {
+        // The break that ends the paragraph before, if it lies in the range.
+        if (block.position() > from && !isContinuation(block))
             text += QStringLiteral("\r\n");
         for (auto it = block.begin(); !it.atEnd(); ++it) {
-            QString piece = it.fragment().text();
-            const bool cr = it.fragment().charFormat().hasProperty(loneCarriageReturn);
+            const QTextFragment fragment = it.fragment();
+            const int start = qMax(from, fragment.position());
+            const int end = qMin(to, fragment.position() + fragment.length());
+            if (start >= end)
+                continue;
+            QString piece = fragment.text().mid(start - fragment.position(), end - start);
+            const bool cr = fragment.charFormat().hasProperty(loneCarriageReturn);
             text += piece.replace(QChar::LineSeparator, cr ? u'\r' : u'\n');
         }
     }
     return text;
+}
+
+QMimeData *RichTextBox::createMimeDataFromSelection() const
+{
+    const QTextCursor cursor = textCursor();
+    auto *data = new QMimeData;
+    data->setText(textBetween(cursor.selectionStart(), cursor.selectionEnd()));
+    return data;
+}
+
+RichTextBox::KeptView::KeptView(RichTextBox &box)
+    : m_box(box)
+    , m_anchor(box.textCursor().anchor())
+    , m_position(box.textCursor().position())
+    , m_scroll(box.verticalScrollBar()->value())
+    , m_atEnd(m_scroll == box.verticalScrollBar()->maximum())
+{
+}
+
+RichTextBox::KeptView::~KeptView()
+{
+    QTextCursor selection = m_box.textCursor();
+    const int end = m_box.document()->characterCount() - 1;
+    selection.setPosition(qMin(m_anchor, end));
+    selection.setPosition(qMin(m_position, end), QTextCursor::KeepAnchor);
+    m_box.setTextCursor(selection);
+    QScrollBar *scroll = m_box.verticalScrollBar();
+    scroll->setValue(m_atEnd ? scroll->maximum() : m_scroll);
 }
 
 void RichTextBox::SetText(const QString &text)

@@ -16,6 +16,24 @@ class RichTextBox : public QPlainTextEdit
 public:
     explicit RichTextBox(QWidget *parent = nullptr);
 
+    // Keeps what the reader sees while it lives: their selection, and their
+    // place in the text unless the view was at the end, which then follows
+    // the end.
+    class KeptView
+    {
+    public:
+        explicit KeptView(RichTextBox &box);
+        ~KeptView();
+        Q_DISABLE_COPY_MOVE(KeptView)
+
+    private:
+        RichTextBox &m_box;
+        int m_anchor;
+        int m_position;
+        int m_scroll;
+        bool m_atEnd;
+    };
+
     QString Text() const;
     void SetText(const QString &text);
     qsizetype TextLength() const;
@@ -30,7 +48,12 @@ public:
     // Replaces the selection with text in the selection's style.
     void SetSelText(const QString &text);
 
+protected:
+    // What is copied is the selected part of Text, whatever paragraphs hold it.
+    QMimeData *createMimeDataFromSelection() const override;
+
 private:
+    QString textBetween(int from, int to) const;
     int documentPosition(qsizetype textOffset) const;
     qsizetype textOffset(int documentPosition) const;
     void applyToSelection(const QTextCharFormat &change);

@@ -31,11 +31,18 @@ TextBox::TextBox(QWidget *parent)
     connect(this, &QPlainTextEdit::textChanged, this, &TextBox::wrapAtWordsWhenEmpty);
 }
 
+// The text is asked of the source once: a clipboard owner such as a password
+// manager may hand it out only once, and a second request may find it gone.
 void TextBox::insertFromMimeData(const QMimeData *source)
 {
-    if (source->hasText() && hasLongUnbrokenRun(source->text()))
+    const QString text = source->text();
+    if (text.isNull())
+        return;
+    if (hasLongUnbrokenRun(text))
         setWordWrapMode(QTextOption::WrapAnywhere);
-    QPlainTextEdit::insertFromMimeData(source);
+    QMimeData asked;
+    asked.setText(text);
+    QPlainTextEdit::insertFromMimeData(&asked);
 }
 
 void TextBox::wrapAtWordsWhenEmpty()

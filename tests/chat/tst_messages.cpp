@@ -11,6 +11,8 @@
 #include "components/TextBox.h"
 
 #include <QClipboard>
+#include <QMimeData>
+#include <QScrollBar>
 #include <QLabel>
 #include <QPushButton>
 #include <QTcpServer>
@@ -83,10 +85,10 @@ private slots:
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
         chat->NewText->setPlainText(text);
-        const QString sent = chat->NewText->Text();
         pressEnter(chat);
         QCOMPARE(receiveAtPeer(bytes.size()), bytes);
-        QCOMPARE(chat->rtxtChat->Text(), sent + QStringLiteral("\r\n"));
+        // The own line shows what was sent, as the other side shows it.
+        QCOMPARE(chat->rtxtChat->Text(), CodePage::decode(bytes) + QStringLiteral("\r\n"));
     }
 
     void receivedTextShowsInPlainBlue()
@@ -136,7 +138,76 @@ private slots:
         QCOMPARE(chat->rtxtChat->Text(), QStringLiteral("one\r\ntwo\r\n"));
         QTest::keyClick(chat->rtxtChat, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(chat->rtxtChat, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\ntwo\n"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\r\ntwo\r\n"));
+    }
+
+    void copyGivesExactlyTheTextShown()
+    {
+        const QByteArray token = QByteArray(3000, 'x') + "\ry\n" + QByteArray(1500, 'z');
+        peer->write(token);
+        QTRY_COMPARE(chat->rtxtChat->TextLength(), token.size() + 2);
+        QTest::keyClick(chat->rtxtChat, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(chat->rtxtChat, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), chat->rtxtChat->Text());
+        chat->rtxtChat->SetSelStart(1000);
+        chat->rtxtChat->SetSelLength(2500);
+        QTest::keyClick(chat->rtxtChat, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), chat->rtxtChat->Text().mid(1000, 2500));
+    }
+
+    void pasteFromAClipboardThatServesOnce()
+    {
+        // Hands its text out once, as password managers do.
+        class ServesOnce : public QMimeData
+        {
+        public:
+            QStringList formats() const override { return {QStringLiteral("text/plain")}; }
+
+        protected:
+            QVariant retrieveData(const QString &mimeType, QMetaType) const override
+            {
+                if (mimeType != QLatin1String("text/plain") || served)
+                    return {};
+                served = true;
+                return QStringLiteral("s3cret pass");
+            }
+
+        private:
+            mutable bool served = false;
+        };
+        QApplication::clipboard()->setMimeData(new ServesOnce);
+        chat->NewText->setFocus();
+        QTest::keyClick(chat->NewText, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(chat->NewText->Text(), QStringLiteral("s3cret pass"));
+    }
+
+    void arrivalsLeaveAReaderWhereTheyAre()
+    {
+        for (int line = 0; line < 200; ++line)
+            chat->rtxtChat->SetSelText(QStringLiteral("line %1\r\n").arg(line));
+        QScrollBar *scroll = chat->rtxtChat->verticalScrollBar();
+        QVERIFY(scroll->maximum() > 0);
+        scroll->setValue(10);
+        chat->rtxtChat->SetSelStart(100);
+        chat->rtxtChat->SetSelLength(20);
+        peer->write("while reading");
+        QTRY_VERIFY(chat->rtxtChat->Text().endsWith(QStringLiteral("while reading\r\n")));
+        QCOMPARE(scroll->value(), 10);
+        QCOMPARE(chat->rtxtChat->SelStart(), 100);
+        QCOMPARE(chat->rtxtChat->SelLength(), 20);
+
+        scroll->setValue(scroll->maximum());  // back at the end: the view follows, the selection stays
+        const int end = scroll->maximum();
+        peer->write("a\r\nb\r\nc\r\nd");
+        QTRY_VERIFY(chat->rtxtChat->Text().endsWith(QStringLiteral("d\r\n")));
+        QVERIFY(scroll->maximum() > end);
+        QCOMPARE(scroll->value(), scroll->maximum());
+        QCOMPARE(chat->rtxtChat->SelLength(), 20);
+
+        scroll->setValue(10);  // a line of one's own goes to the end
+        QTest::keyClicks(chat->NewText, QStringLiteral("mine"));
+        pressEnter(chat);
+        QCOMPARE(scroll->value(), scroll->maximum());
     }
 
     void arrivalWhileTypingLeavesTheInputBoxAlone()
