@@ -47,6 +47,12 @@ void frmAbout::buildControls()
     setFont(DesignFont(QStringLiteral("Sans Serif"), 8.25));
     setFixedSize(Twips::ToPixelsX(5730), Twips::ToPixelsY(3555));
     setWindowIcon(BrindletIcon());
+    // Black texts on a light box, as its etched rule is drawn for, whatever
+    // the desktop's theme; a theme may colour buttons and labels on its own.
+    const QPalette light(QColor(240, 240, 240));
+    setPalette(light);
+    for (QWidget *control : findChildren<QWidget *>())
+        control->setPalette(light);
 
     picIcon->setPixmap(BrindletIcon());
     picIcon->setAccessibleName(QStringLiteral("Brindlet icon"));

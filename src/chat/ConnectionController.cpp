@@ -6,8 +6,10 @@
 #include "components/MessageBox.h"
 #include "components/StatusBar.h"
 #include "components/StreamSocket.h"
+#include "components/TextBox.h"
 #include "options/frmOptions.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -53,10 +55,16 @@ void frmChat::listenBranch()
 void frmChat::disconnectBranch()
 {
     if (!CloseAllConnections())
-        MsgBox(QStringLiteral("Error trying to disconnect"));
+        MsgBox(this, QStringLiteral("Error trying to disconnect"));
     strMode = QStringLiteral("Close");
     cmdConnect->setText(m_options->optionConnect->isChecked() ? QStringLiteral("Connect") : QStringLiteral("Listen"));
+    ShowConversationClosed();
+}
+
+void frmChat::ShowConversationClosed()
+{
     setWindowTitle(strCaption);
+    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
 }
 
 // Every branch fails the same way: the data socket's state in the status line
@@ -64,7 +72,7 @@ void frmChat::disconnectBranch()
 void frmChat::reportConnectFailure()
 {
     setStatus(QStringLiteral("Connection state: ") + SocketStateText(wsockData->State()));
-    MsgBox(QStringLiteral("Error connecting to host ") + strRemoteHost + QStringLiteral("\r\nOn port ") + strRemotePort
+    MsgBox(this, QStringLiteral("Error connecting to host ") + strRemoteHost + QStringLiteral("\r\nOn port ") + strRemotePort
                + QStringLiteral("\r\nWinsock State = ") + QString::number(wsockData->State()),
            vbOKOnly, QStringLiteral("Error Connecting"));
 }
@@ -96,4 +104,13 @@ QString frmChat::SocketStateText(qint32 state)
 void frmChat::setStatus(const QString &text)
 {
     sbarChat->Panels(1)->setText(text);
+}
+
+// A conversation has begun: typing goes to the input box, so that a space
+// does not press "Disconnect". The focus is taken only from the toggle
+// button of the active window, never from where else the user is.
+void frmChat::focusInputBox()
+{
+    if (isActiveWindow() && QApplication::focusWidget() == cmdConnect)
+        NewText->setFocus(Qt::OtherFocusReason);
 }

@@ -10,6 +10,7 @@ void frmChat::wsockData_Connect()
 {
     setWindowTitle(strCaption + QStringLiteral(" (connected)"));
     setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
+    focusInputBox();
 }
 
 void frmChat::wsockData_Close()
@@ -24,7 +25,7 @@ void frmChat::wsockData_Error(qint16 Number, QString &Description, qint32, const
     CancelDisplay = true;
     setStatus(QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral(" ") + Description);
     const quint64 failedConversation = m_conversationNumber;
-    MsgBox(QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral("\r\n") + Description);
+    MsgBox(this, QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral("\r\n") + Description);
     // While the box was open a new peer may have been accepted: that one stays.
     if (m_conversationNumber == failedConversation)
         wsockData->Close();

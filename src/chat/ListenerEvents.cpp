@@ -22,13 +22,14 @@ void frmChat::wsockListener_ConnectionRequest(qint32 requestID)
     ++m_conversationNumber;
     setStatus(QStringLiteral("Connection ") + SocketStateText(wsockListener->State()));
     setWindowTitle(strCaption + QStringLiteral(" (connected)"));
+    focusInputBox();
 }
 
 void frmChat::wsockListener_Error(qint16 Number, QString &Description, qint32, const QString &, const QString &, qint32,
                                   bool &CancelDisplay)
 {
     CancelDisplay = true;
-    MsgBox(QStringLiteral("Attempt to listen on port ") + strLocalPort + QStringLiteral(" failed. Error #")
+    MsgBox(this, QStringLiteral("Attempt to listen on port ") + strLocalPort + QStringLiteral(" failed. Error #")
            + QString::number(Number) + QStringLiteral("\r\n") + Description);
     setStatus(QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral(" ") + Description);
     wsockListener->Close();

@@ -41,7 +41,7 @@ void frmChat::mnuExit_Click()
 void frmChat::Form_Unload(int &)
 {
     if (!CloseAllConnections())
-        MsgBox(QStringLiteral("Could not close the connection."));
+        MsgBox(this, QStringLiteral("Could not close the connection."));
     // From the last loaded down, so the lower indexes stay valid. The chat
     // window meets itself here: it is being closed already, and hiding it now
     // would keep the platform from seeing its last window close.

@@ -80,7 +80,13 @@ void frmChat::buildControls()
     Twips::Place(lblNewText, 30, 3360, 1995, 210);
 
     rtxtChat->setFont(DesignFont(QStringLiteral("Verdana"), 9.75));
-    rtxtChat->setBackgroundRole(QPalette::Base);
+    // Black and blue lines need a light page, whatever the desktop's theme.
+    QPalette page = rtxtChat->palette();
+    page.setColor(QPalette::Base, Qt::white);
+    page.setColor(QPalette::Text, Qt::black);
+    page.setColor(QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
+    page.setColor(QPalette::HighlightedText, Qt::white);
+    rtxtChat->setPalette(page);
     Twips::Place(rtxtChat, 60, 660, 5265, 2265);
 
     picSep->setCursor(Qt::SizeVerCursor);
@@ -108,7 +114,8 @@ void frmChat::describeForScreenReaders()
     picSep->setAccessibleName(QStringLiteral("Splitter"));
     picSep->setAccessibleDescription(QStringLiteral("Drag to share the height between transcript and input box"));
     sbarChat->setAccessibleName(QStringLiteral("Status"));
-    sbarChat->Panels(1)->setAccessibleName(QStringLiteral("Connection status"));
+    // The status line's accessible name is its text, so every change is announced.
+    sbarChat->Panels(1)->setAccessibleDescription(QStringLiteral("Connection status"));
 }
 
 void frmChat::buildMenus()

@@ -32,6 +32,9 @@ public:
 
     // Closes whichever socket is still open; false when closing failed.
     bool CloseAllConnections();
+    // After the program itself closed the conversation: the saved caption,
+    // and the data socket's state in the status line.
+    void ShowConversationClosed();
 
     QWidget *const clientArea;
     QPushButton *const cmdConnect;
@@ -81,6 +84,7 @@ private:
     void reportConnectFailure();
     static QString SocketStateText(qint32 state);
     void setStatus(const QString &text);
+    void focusInputBox();
 
     void wsockListener_ConnectionRequest(qint32 requestID);
     void wsockListener_Error(qint16 Number, QString &Description, qint32 Scode, const QString &Source,

@@ -3,9 +3,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-MsgBoxResult MsgBox(const QString &prompt, MsgBoxButtons buttons, const QString &title)
+MsgBoxResult MsgBox(QWidget *owner, const QString &prompt, MsgBoxButtons buttons, const QString &title)
 {
-    QMessageBox box(QMessageBox::NoIcon, title, prompt);
+    QMessageBox box(QMessageBox::NoIcon, title, prompt, QMessageBox::NoButton, owner ? owner->window() : nullptr);
     box.setObjectName(QStringLiteral("MsgBox"));
     box.setTextFormat(Qt::PlainText);
     QAbstractButton *ok = box.addButton(QMessageBox::Ok);

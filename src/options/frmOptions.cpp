@@ -5,6 +5,7 @@
 #include "components/Fonts.h"
 #include "components/Forms.h"
 #include "components/MessageBox.h"
+#include "components/StreamSocket.h"
 #include "components/Twips.h"
 
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -38,6 +40,7 @@ QComboBox *comboBox(QWidget *frame, const QString &name, const QString &text, co
     auto *box = named(new QComboBox(frame), name);
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr);  // what the user types is what the box holds
     box->addItems(entries);
     box->setEditText(text);
     return box;
@@ -222,8 +225,12 @@ void frmOptions::focusArrived(QWidget *control, Qt::FocusReason reason)
     validate(leftBox, cancel);
     if (!cancel)
         return;
-    if (reason == Qt::MouseFocusReason)
+    // The press that moved the focus follows at once: it is dropped, and the
+    // mark goes with the next turn of the event loop.
+    if (reason == Qt::MouseFocusReason) {
         m_refusedClick = control;
+        QTimer::singleShot(0, this, [this] { m_refusedClick = nullptr; });
+    }
     m_focused = leftBox;
     leftBox->setFocus(Qt::OtherFocusReason);
 }
@@ -231,12 +238,25 @@ void frmOptions::focusArrived(QWidget *control, Qt::FocusReason reason)
 bool frmOptions::eventFilter(QObject *watched, QEvent *event)
 {
     auto *control = static_cast<QWidget *>(watched);
-    if (event->type() == QEvent::FocusIn) {
+    switch (event->type()) {
+    case QEvent::FocusIn:
         focusArrived(control, static_cast<QFocusEvent *>(event)->reason());
-    } else if ((event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
-               && m_refusedClick && (m_refusedClick == control || m_refusedClick->isAncestorOf(control))) {
-        m_refusedClick = nullptr;
-        return true;
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (m_refusedClick && (m_refusedClick == control || m_refusedClick->isAncestorOf(control)))
+            return true;
+        break;
+    case QEvent::Wheel: {
+        // A wheel turn changes a box without moving the focus: not while an
+        // empty box holds the focus.
+        const QComboBox *focusedBox = boxOf(m_focused);
+        if (focusedBox && focusedBox->currentText().isEmpty() && boxOf(control) != focusedBox)
+            return true;
+        break;
+    }
+    default:
+        break;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -244,12 +264,15 @@ bool frmOptions::eventFilter(QObject *watched, QEvent *event)
 void frmOptions::cmdOK_Click()
 {
     if (m_chat.strMode != QLatin1String("Close")
-        && MsgBox(QStringLiteral("Close the connection and proceed with the new settings?"), vbOKCancel,
+        && MsgBox(this, QStringLiteral("Close the connection and proceed with the new settings?"), vbOKCancel,
                   QStringLiteral("Active connection detected"))
                != vbOK)
         return;
+    const bool conversationOpen = m_chat.wsockData->State() != StreamSocket::sckClosed;
     if (!m_chat.CloseAllConnections())
-        MsgBox(QStringLiteral("Error closing connections"));
+        MsgBox(this, QStringLiteral("Error closing connections"));
+    if (conversationOpen)
+        m_chat.ShowConversationClosed();
     m_chat.strLocalPort = cboLocalPort->currentText();
     m_chat.strRemoteHost = cboIP->currentText();
     m_chat.strRemotePort = cboPort->currentText();

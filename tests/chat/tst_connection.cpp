@@ -5,10 +5,13 @@
 #include "MessageBoxes.h"
 #include "Process.h"
 #include "chat/frmChat.h"
+#include "components/RichTextBox.h"
 #include "components/StatusBar.h"
 #include "components/TcpStreamSocket.h"
+#include "components/TextBox.h"
 #include "options/frmOptions.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -127,6 +130,7 @@ private slots:
         caller->cmdConnect->click();  // Disconnect
         QCOMPARE(caller->cmdConnect->text(), QStringLiteral("Connect"));
         QCOMPARE(caller->windowTitle(), QStringLiteral("Brindlet"));
+        QCOMPARE(status(caller), QStringLiteral("Connection Closed"));
         QCOMPARE(caller->strMode, QStringLiteral("Close"));
         QTRY_COMPARE(status(pair.listener), QStringLiteral("Connection Peer is closing the connection"));
         QCOMPARE(pair.listener->windowTitle(), QStringLiteral("Brindlet"));
@@ -137,6 +141,41 @@ private slots:
         QCOMPARE(pair.listener->cmdConnect->text(), QStringLiteral("Listen"));
         QCOMPARE(pair.listener->wsockData->State(), StreamSocket::sckClosed);
         QCOMPARE(pair.listener->wsockListener->State(), StreamSocket::sckClosed);
+    }
+
+    void aConversationThatBeginsTakesTheKeyboardToTheInputBox()
+    {
+        ChatPair pair;
+        pair.listener->show();
+        QVERIFY(QTest::qWaitForWindowActive(pair.listener));
+        pair.listen();
+        QCOMPARE(QApplication::focusWidget(), pair.listener->cmdConnect);
+        QVERIFY(pair.connect(pair.newCaller()));
+        QCOMPARE(QApplication::focusWidget(), pair.listener->NewText);
+
+        // The user elsewhere keeps the focus where they are.
+        frmChat *caller = pair.newCaller();
+        caller->show();
+        caller->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(caller));
+        caller->rtxtChat->setFocus();
+        QVERIFY(pair.connect(caller));
+        QTRY_COMPARE(caller->windowTitle(), QStringLiteral("Brindlet (connected)"));
+        QCOMPARE(QApplication::focusWidget(), caller->rtxtChat);
+    }
+
+    void messageBoxesStandOverTheWindowThatShowsThem()
+    {
+        frmChat first;
+        frmChat second;
+        first.show();
+        second.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&second));
+        MessageBoxes boxes;
+        second.strRemotePort = QStringLiteral("abc");
+        second.cmdConnect->click();
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].transientParent, second.windowHandle());
     }
 
     void reconnectingNeverDoublesTheSuffix()

@@ -5,6 +5,7 @@
 #include "about/frmAbout.h"
 #include "chat/frmChat.h"
 #include "components/Forms.h"
+#include "components/RichTextBox.h"
 #include "components/TextBox.h"
 #include "options/frmOptions.h"
 
@@ -16,6 +17,53 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+// The contrast ratio of two colours, 1 to 21, as accessibility guidelines measure it.
+double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The pixel of a picture that stands out most from the given background.
+QColor strongest(const QImage &image, const QColor &background, const std::function<bool(QColor)> &among)
+{
+    QColor best = background;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (among(pixel) && contrast(pixel, background) > contrast(best, background))
+                best = pixel;
+        }
+    }
+    return best;
+}
+
+// A dark desktop theme, set the way a platform theme sets it: for the whole
+// application and for the labels in particular.
+struct DarkTheme
+{
+    DarkTheme()
+    {
+        QPalette dark(QColor(0x35, 0x35, 0x35));
+        dark.setColor(QPalette::Base, QColor(0x2D, 0x2D, 0x2D));
+        QApplication::setPalette(dark);
+        QApplication::setPalette(dark, "QLabel");
+        QApplication::setPalette(dark, "QAbstractButton");
+    }
+    ~DarkTheme() { QApplication::setPalette(QPalette()); }
+};
+
+}  // namespace
 
 class tst_Menus : public QObject
 {
@@ -88,6 +136,35 @@ private slots:
         QCOMPARE(image.pixelColor(100, 164), QColor(Qt::white));
         QCOMPARE(image.pixelColor(100, 165), QColor(Qt::white));
         QVERIFY(about.cmdOK->isDefault());
+    }
+
+    void darkThemeKeepsTheTranscriptAndAboutBoxReadable()
+    {
+        const DarkTheme theme;
+        auto *data = new FakeStreamSocket;
+        data->state = StreamSocket::sckConnected;
+        openChat(new frmChat(nullptr, data));
+        QTest::keyClicks(chat->NewText, QStringLiteral("MMMM"));
+        QTest::keyClick(chat->NewText, Qt::Key_Return);
+        data->raiseData(QStringLiteral("MMMM"));
+        const QImage page = chat->rtxtChat->viewport()->grab().toImage();
+        const QColor white(Qt::white);
+        QCOMPARE(page.pixelColor(page.width() - 2, page.height() - 2), white);
+        const auto bluish = [](QColor c) { return c.blue() > c.red() + 100; };
+        const QColor own = strongest(page, white, [&](QColor c) { return !bluish(c); });
+        const QColor peer = strongest(page, white, bluish);
+        QVERIFY2(contrast(own, white) >= 4.5 && own.blue() < 60, qPrintable(own.name()));
+        QVERIFY2(contrast(peer, white) >= 4.5 && peer.red() < 60, qPrintable(peer.name()));
+
+        chat->mnuAbout->trigger();
+        const QImage title = chat->About()->lblTitle->grab().toImage();
+        const QColor background = title.pixelColor(title.width() - 1, title.height() - 1);
+        QVERIFY2(contrast(strongest(title, background, [](QColor) { return true; }), background) >= 4.5,
+                 qPrintable(background.name()));
+        QCOMPARE(chat->About()->lblTitle->palette().color(QPalette::WindowText), QColor(Qt::black));
+        const QPalette button = chat->About()->cmdOK->palette();
+        QVERIFY(contrast(button.color(QPalette::ButtonText), button.color(QPalette::Button)) >= 4.5);
+        chat->About()->cmdOK->click();
     }
 
     void ctrlXClosesFromTheInputBoxWithoutCutting()

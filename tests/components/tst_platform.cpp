@@ -90,8 +90,8 @@ private slots:
     {
         MessageBoxes boxes;
         boxes.answers = {QMessageBox::Cancel};
-        QCOMPARE(MsgBox(QStringLiteral("Proceed?"), vbOKCancel, QStringLiteral("Question")), vbCancel);
-        QCOMPARE(MsgBox(QStringLiteral("Line one\r\nLine two")), vbOK);
+        QCOMPARE(MsgBox(nullptr, QStringLiteral("Proceed?"), vbOKCancel, QStringLiteral("Question")), vbCancel);
+        QCOMPARE(MsgBox(nullptr, QStringLiteral("Line one\r\nLine two")), vbOK);
         QCOMPARE(boxes.seen.size(), 2);
         QCOMPARE(boxes.seen[0].title, QStringLiteral("Question"));
         QCOMPARE(boxes.seen[0].buttons, (QStringList{QStringLiteral("OK"), QStringLiteral("Cancel")}));

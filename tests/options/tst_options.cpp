@@ -2,14 +2,18 @@
 #include "components/FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "chat/frmChat.h"
+#include "components/StatusBar.h"
 #include "options/frmOptions.h"
 
 #include <QComboBox>
 #include <QAbstractItemView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpontaneKeyEvent>
 #include <QTest>
+#include <QWheelEvent>
 
 class tst_Options : public QObject
 {
@@ -70,7 +74,6 @@ private slots:
         QTest::mouseClick(options->optionListen, Qt::LeftButton);
         // The drop-down arrow of another box, whose text field takes the focus.
         QTest::mouseClick(options->cboPort, Qt::LeftButton, {}, options->cboPort->rect().center() + QPoint(options->cboPort->width() / 2 - 5, 0));
-        qWarning() << "focus" << QApplication::focusWidget() << "popup" << QApplication::activePopupWidget() << options->cboPort->view()->isVisible();
         QVERIFY(!options->cboPort->view()->isVisible());
         QVERIFY(options->isVisible());
         QVERIFY(options->cboIP->hasFocus());
@@ -105,6 +108,67 @@ private slots:
         QVERIFY(!options->isVisible());
         QCOMPARE(chat->strRemotePort, QString());
         QCOMPARE(options->cboPort->count(), 2);  // Enter adds nothing to the list
+    }
+
+    void enterInAnyBoxRunsOkWithItsText_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("typed");
+        for (const char *box : {"cboIP", "cboPort", "cboLocalPort"}) {
+            QTest::addRow("%s untouched", box) << box << QString();
+            QTest::addRow("%s typed", box) << box << "100";  // a list entry begins so
+        }
+    }
+
+    void enterInAnyBoxRunsOkWithItsText()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, typed);
+        options->optionListen->setChecked(box == "cboLocalPort");
+        auto *combo = options->findChild<QComboBox *>(box);
+        focusBox(combo);
+        if (!typed.isEmpty()) {
+            combo->lineEdit()->selectAll();
+            QTest::keyClicks(combo->lineEdit(), typed);
+        }
+        const QString text = combo->currentText();
+        QTest::keyClick(combo->lineEdit(), Qt::Key_Return);
+        QVERIFY(!options->isVisible());
+        const QString stored = box == "cboIP" ? chat->strRemoteHost : box == "cboPort" ? chat->strRemotePort : chat->strLocalPort;
+        QCOMPARE(stored, typed.isEmpty() ? text : typed);
+        QCOMPARE(chat->cmdConnect->text(), box == "cboLocalPort" ? QStringLiteral("Listen") : QStringLiteral("Connect"));
+    }
+
+    void leavingABoxStoresExactlyWhatWasTyped()
+    {
+        focusBox(options->cboPort);
+        options->cboPort->lineEdit()->selectAll();
+        QTest::keyClicks(options->cboPort->lineEdit(), QStringLiteral("100"));
+        QTest::keyClick(options->cboPort->lineEdit(), Qt::Key_Tab);
+        QCOMPARE(chat->strRemotePort, QStringLiteral("100"));
+        QCOMPARE(options->cboPort->currentText(), QStringLiteral("100"));
+    }
+
+    void wheelOverAnotherBoxWhileOneIsEmptyChangesNothing()
+    {
+        emptyBox(options->cboIP);
+        // Over the drop-down arrow, where the box itself takes the wheel.
+        const QPoint arrow = options->cboPort->rect().center() + QPoint(options->cboPort->width() / 2 - 5, 0);
+        QWheelEvent wheel(arrow, options->cboPort->mapToGlobal(arrow), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QSpontaneKeyEvent::setSpontaneous(&wheel);  // as from the window system, which moves the focus
+        QApplication::sendEvent(options->cboPort, &wheel);
+        QVERIFY(options->cboIP->hasFocus());
+        QCOMPARE(options->cboPort->currentText(), QStringLiteral("1001"));
+
+        // On a desktop the wheel may move the focus, which the empty box takes back.
+        options->cmdOK->setFocus(Qt::MouseFocusReason);
+        QVERIFY(options->cboIP->hasFocus());
+        QTest::keyClicks(options->cboIP->lineEdit(), QStringLiteral("10.0.0.1"));
+        QCoreApplication::processEvents();
+        QTest::mouseClick(options->cmdOK, Qt::LeftButton);  // a later click is not swallowed
+        QVERIFY(!options->isVisible());
+        QCOMPARE(chat->strRemoteHost, QStringLiteral("10.0.0.1"));
     }
 
     void escapeCancels()
@@ -161,6 +225,17 @@ private slots:
         QCOMPARE(chat->strRemotePort, QStringLiteral("2525"));
         QCOMPARE(chat->cmdConnect->text(), QStringLiteral("Connect"));
         QCOMPARE(chat->strMode, QStringLiteral("Connect"));  // so the next OK asks again
+    }
+
+    void okThatEndsAConversationShowsItEnded()
+    {
+        MessageBoxes boxes;
+        chat->cmdConnect->click();
+        data->raiseConnected();
+        QCOMPARE(chat->windowTitle(), QStringLiteral("Brindlet (connected)"));
+        options->cmdOK->click();
+        QCOMPARE(chat->windowTitle(), QStringLiteral("Brindlet"));
+        QCOMPARE(chat->sbarChat->Panels(1)->text(), QStringLiteral("Connection Closed"));
     }
 
     void failedCloseIsReportedAndTheSettingsStillApply()

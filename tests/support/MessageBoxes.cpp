@@ -15,7 +15,8 @@ void MessageBoxes::answerOpenBox()
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
     if (!box || !box->isVisible())
         return;
-    Seen record{box->windowTitle(), box->text(), {}, whenShown ? whenShown() : QString()};
+    Seen record{box->windowTitle(), box->text(), {}, whenShown ? whenShown() : QString(),
+                box->windowHandle()->transientParent()};
     for (QAbstractButton *button : box->buttons())
         record.buttons << button->text().remove(u'&');
     seen << record;

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 
 // Answers the modal message boxes that open while it lives, and records them.
@@ -18,6 +19,7 @@ public:
         QString text;
         QStringList buttons;
         QString statusWhenShown;  // what whenShown returned, if set
+        QWindow *transientParent;  // the window it stands over
     };
 
     MessageBoxes();
