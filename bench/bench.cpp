@@ -2,6 +2,7 @@
 // a flooding peer and memory, each beside an anchor measured in the same run.
 //   brindlet_bench [--quick]
 //   brindlet_bench --ingest lines|unbroken|anchor [--quick]   one ingest, for the run above
+#include "FreePort.h"
 #include "chat/frmChat.h"
 #include "components/CodePage.h"
 #include "components/FakeStreamSocket.h"
@@ -366,10 +367,10 @@ IngestResult ingestIntoChat(const QByteArray &payload)
 {
     auto *chat = new frmChat;
     chat->show();
-    chat->strLocalPort = QStringLiteral("0");
+    const quint16 port = freePort();
+    chat->strLocalPort = QString::number(port);
     chat->cmdConnect->setText(QStringLiteral("Listen"));
     chat->cmdConnect->click();
-    const quint16 port = qobject_cast<TcpStreamSocket *>(chat->wsockListener)->BoundPort();
     const IngestResult result = ingest(port, payload, [&] { return chat->wsockData->State() == StreamSocket::sckClosing; });
     if (chat->rtxtChat->TextLength() < payload.size())
         printf("warning: the transcript holds %lld of %lld bytes\n", qlonglong(chat->rtxtChat->TextLength()),

@@ -3,6 +3,7 @@
 #include "components/App.h"
 
 #include <QApplication>
+#include <cstdlib>
 
 int main(int argc, char *argv[])
 {
@@ -11,5 +12,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(App::Major).arg(App::Minor).arg(App::Revision));
     QApplication::setWindowIcon(BrindletIcon());
     (new frmChat)->show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Every window is closed and every connection ended. A name lookup still
+    // running in Qt's resolver thread would hold the process until it times
+    // out, so the process ends here without waiting for it.
+    std::_Exit(status);
 }

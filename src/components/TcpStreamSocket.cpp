@@ -9,13 +9,23 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+
 namespace {
 
-// How long a closed connection may go on sending what was queued before it.
-constexpr int lingerMilliseconds = 10000;
 // The most one DataArrival event hands over, so that a flooding peer cannot
 // hold up the program with one huge piece of text.
 constexpr qint64 largestArrival = 64 * 1024;
+// A peer that vanishes without a word (cable pulled, laptop closed) is given
+// up within about two minutes: after a minute of silence, six probes ten
+// seconds apart go unanswered; sent data unacknowledged for a minute ends the
+// connection too. A live peer sees nothing of this.
+constexpr int keepAliveIdleSeconds = 60;
+constexpr int keepAliveIntervalSeconds = 10;
+constexpr int keepAliveProbes = 6;
+constexpr unsigned unacknowledgedMilliseconds = 60000;
 
 struct SocketErrorText
 {
@@ -23,7 +33,9 @@ struct SocketErrorText
     const char *description;
 };
 
-SocketErrorText errorText(QAbstractSocket::SocketError error)
+// The conventional number and description of a failure. Qt reports several
+// network failures as one kind; the socket's own description tells them apart.
+SocketErrorText errorText(QAbstractSocket::SocketError error, const QString &qtDescription)
 {
     switch (error) {
     case QAbstractSocket::ConnectionRefusedError:
@@ -41,7 +53,13 @@ SocketErrorText errorText(QAbstractSocket::SocketError error)
     case QAbstractSocket::SocketResourceError:
         return {10055, "No buffer space available"};
     case QAbstractSocket::NetworkError:
-        return {10050, "Network is down or unreachable"};
+        if (qtDescription.contains(QLatin1String("network unreachable"), Qt::CaseInsensitive))
+            return {10051, "Network is unreachable"};
+        if (qtDescription.contains(QLatin1String("host unreachable"), Qt::CaseInsensitive))
+            return {10065, "No route to host"};
+        if (qtDescription.contains(QLatin1String("timed out"), Qt::CaseInsensitive))
+            return {10060, "Connection timed out"};
+        return {10050, "Network is down"};
     case QAbstractSocket::UnsupportedSocketOperationError:
         return {10045, "Operation not supported"};
     default:
@@ -51,13 +69,13 @@ SocketErrorText errorText(QAbstractSocket::SocketError error)
 
 ComponentError listenError(const QTcpServer &server)
 {
-    const SocketErrorText text = errorText(server.serverError());
+    const SocketErrorText text = errorText(server.serverError(), server.errorString());
     return ComponentError(text.number, QString::fromLatin1(text.description));
 }
 
-quint16 checkedPort(qint32 port)
+quint16 checkedPort(qint32 port, qint32 lowest)
 {
-    if (port < 0 || port > 65535)
+    if (port < lowest || port > 65535)
         throw ComponentError(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
     return static_cast<quint16>(port);
 }
@@ -76,25 +94,62 @@ qint32 nextRequestID()
     return lastID;
 }
 
+void setOption(QTcpSocket *socket, int level, int name, int value)
+{
+    ::setsockopt(static_cast<int>(socket->socketDescriptor()), level, name, &value, sizeof value);
+}
+
+void watchForVanishedPeer(QTcpSocket *socket)
+{
+    socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+    setOption(socket, IPPROTO_TCP, TCP_KEEPIDLE, keepAliveIdleSeconds);
+    setOption(socket, IPPROTO_TCP, TCP_KEEPINTVL, keepAliveIntervalSeconds);
+    setOption(socket, IPPROTO_TCP, TCP_KEEPCNT, keepAliveProbes);
+    setOption(socket, IPPROTO_TCP, TCP_USER_TIMEOUT, unacknowledgedMilliseconds);
+}
+
+// Ends a connection at once. If it still had data to send, the peer is sent a
+// reset: an orderly close would pass the cut-off text off as complete.
+void discard(QTcpSocket *socket)
+{
+    if (socket->bytesToWrite() > 0 && socket->socketDescriptor() != -1) {
+        const linger resetOnClose{1, 0};
+        ::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &resetOnClose,
+                     sizeof resetOnClose);
+    }
+    socket->abort();
+    socket->deleteLater();
+}
+
 // Lets a connection send what is still queued, then closes and frees it; at
-// the latest when the application ends.
-void closeGracefully(QTcpSocket *socket)
+// the latest after the linger time, or when the program ends. A dial still
+// resolving or connecting ends at once: nothing of it may reach the far side.
+void closeGracefully(QTcpSocket *socket, std::chrono::milliseconds linger)
 {
     socket->disconnect();
     socket->setParent(QCoreApplication::instance());
+    if (socket->state() != QAbstractSocket::ConnectedState) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
     QObject::connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
     socket->disconnectFromHost();
     if (socket->state() == QAbstractSocket::UnconnectedState) {
         socket->deleteLater();
         return;
     }
-    QTimer::singleShot(lingerMilliseconds, socket, [socket] {
-        socket->abort();
-        socket->deleteLater();
-    });
+    QTimer::singleShot(linger, socket, [socket] { discard(socket); });
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, socket,
+                     [socket] { discard(socket); });
 }
 
 }  // namespace
+
+TcpStreamSocket::TcpStreamSocket(std::chrono::milliseconds linger)
+    : m_linger(linger)
+{
+}
 
 TcpStreamSocket::~TcpStreamSocket()
 {
@@ -102,8 +157,9 @@ TcpStreamSocket::~TcpStreamSocket()
 }
 
 void TcpStreamSocket::SetRemoteHost(const QString &host) { m_remoteHost = host; }
-void TcpStreamSocket::SetRemotePort(qint32 port) { m_remotePort = checkedPort(port); }
-void TcpStreamSocket::SetLocalPort(qint32 port) { m_localPort = checkedPort(port); }
+void TcpStreamSocket::SetRemotePort(qint32 port) { m_remotePort = checkedPort(port, 0); }
+// Port 0 would listen on a port the system picks, where nobody knows to connect.
+void TcpStreamSocket::SetLocalPort(qint32 port) { m_localPort = checkedPort(port, 1); }
 
 void TcpStreamSocket::requireClosed() const
 {
@@ -143,6 +199,7 @@ void TcpStreamSocket::Accept(qint32 requestID)
         throw ComponentError(ErrorNumber::InvalidArgument, QStringLiteral("No connection request with that ID"));
     socket->setParent(this);
     adopt(socket);
+    watchForVanishedPeer(socket);
     m_state = sckConnected;
     // What arrived, or a close by the peer, while the request waited has raised
     // no event yet: raise it as soon as the caller is done.
@@ -159,7 +216,7 @@ void TcpStreamSocket::Accept(qint32 requestID)
 void TcpStreamSocket::Close()
 {
     if (m_socket)
-        closeGracefully(m_socket);
+        closeGracefully(m_socket, m_linger);
     if (m_server) {
         m_server->disconnect(this);
         m_server->close();
@@ -184,20 +241,32 @@ QString TcpStreamSocket::GetData()
     return m_socket ? CodePage::decode(m_socket->readAll()) : QString();
 }
 
-quint16 TcpStreamSocket::BoundPort() const
-{
-    return m_server ? m_server->serverPort() : 0;
-}
-
 void TcpStreamSocket::adopt(QTcpSocket *socket)
 {
     m_socket = socket;
     socket->setReadBufferSize(largestArrival);
     connect(socket, &QAbstractSocket::stateChanged, this, &TcpStreamSocket::onSocketStateChanged);
-    connect(socket, &QAbstractSocket::connected, this, &TcpStreamSocket::onConnected);
     connect(socket, &QIODevice::readyRead, this, &TcpStreamSocket::onReadyRead);
-    connect(socket, &QAbstractSocket::disconnected, this, &TcpStreamSocket::onDisconnected);
-    connect(socket, &QAbstractSocket::errorOccurred, this, &TcpStreamSocket::onSocketError);
+    relayLater(socket, &QAbstractSocket::connected, &TcpStreamSocket::onConnected);
+    relayLater(socket, &QAbstractSocket::disconnected, &TcpStreamSocket::onDisconnected);
+    relayLater(socket, &QAbstractSocket::errorOccurred, &TcpStreamSocket::onSocketError);
+}
+
+// Qt may report a connection's outcome inside the call that caused it (an
+// address that fails inside connectToHost, a reset peer inside a write). The
+// events are raised from the event loop instead, after the caller is done,
+// and only while the connection is still this socket's.
+template <typename Signal>
+void TcpStreamSocket::relayLater(QTcpSocket *socket, Signal signal, void (TcpStreamSocket::*handler)())
+{
+    const QPointer<QTcpSocket> source(socket);
+    connect(
+        socket, signal, this,
+        [this, source, handler] {
+            if (source && source == m_socket)
+                (this->*handler)();
+        },
+        Qt::QueuedConnection);
 }
 
 void TcpStreamSocket::onSocketStateChanged()
@@ -210,6 +279,7 @@ void TcpStreamSocket::onSocketStateChanged()
 
 void TcpStreamSocket::onConnected()
 {
+    watchForVanishedPeer(m_socket);
     m_state = sckConnected;
     emit Connected();
 }
@@ -233,7 +303,7 @@ void TcpStreamSocket::onSocketError()
     // A peer that closes or resets the connection ends it as a close, not as an error.
     if (m_socket->error() == QAbstractSocket::RemoteHostClosedError || m_state == sckClosing)
         return;
-    const SocketErrorText text = errorText(m_socket->error());
+    const SocketErrorText text = errorText(m_socket->error(), m_socket->errorString());
     m_state = sckError;
     RaiseError(text.number, QString::fromLatin1(text.description));
 }
@@ -263,7 +333,7 @@ void TcpStreamSocket::offerRequest(QTcpSocket *socket)
 
 void TcpStreamSocket::onAcceptError()
 {
-    const SocketErrorText text = errorText(m_server->serverError());
+    const SocketErrorText text = errorText(m_server->serverError(), m_server->errorString());
     m_state = sckError;
     RaiseError(text.number, QString::fromLatin1(text.description));
 }

@@ -3,6 +3,7 @@
 #include "components/StreamSocket.h"
 
 #include <QPointer>
+#include <chrono>
 
 class QTcpServer;
 class QTcpSocket;
@@ -14,7 +15,8 @@ class TcpStreamSocket : public StreamSocket
     Q_OBJECT
 
 public:
-    using StreamSocket::StreamSocket;
+    // A closed connection may go on sending what was queued for the linger time.
+    explicit TcpStreamSocket(std::chrono::milliseconds linger = std::chrono::seconds(10));
     ~TcpStreamSocket() override;
 
     qint16 State() const override { return m_state; }
@@ -28,12 +30,11 @@ public:
     void SendData(const QString &text) override;
     QString GetData() override;
 
-    // Which port the listener is bound to, for callers that listened on port 0.
-    quint16 BoundPort() const;
-
 private:
     void requireClosed() const;
     void adopt(QTcpSocket *socket);
+    template <typename Signal>
+    void relayLater(QTcpSocket *socket, Signal signal, void (TcpStreamSocket::*handler)());
     void onSocketStateChanged();
     void onConnected();
     void onReadyRead();
@@ -43,6 +44,7 @@ private:
     void onAcceptError();
     void offerRequest(QTcpSocket *socket);
 
+    const std::chrono::milliseconds m_linger;
     QString m_remoteHost;
     quint16 m_remotePort = 0;
     quint16 m_localPort = 0;

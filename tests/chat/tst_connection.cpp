@@ -85,13 +85,21 @@ private slots:
         delete chat;
     }
 
+    void failedListenNamesTheRemoteSettingsAndKeepsTheCaption_data()
+    {
+        QTest::addColumn<bool>("inUse");
+        QTest::newRow("port in use") << true;
+        QTest::newRow("port 0, which nobody could find") << false;
+    }
+
     void failedListenNamesTheRemoteSettingsAndKeepsTheCaption()
     {
+        QFETCH(bool, inUse);
         QTcpServer occupier;
         QVERIFY(occupier.listen(QHostAddress::Any, 0));
         QPointer<frmChat> chat = new frmChat;
         MessageBoxes boxes;
-        chat->strLocalPort = QString::number(occupier.serverPort());
+        chat->strLocalPort = inUse ? QString::number(occupier.serverPort()) : QStringLiteral("0");
         chat->cmdConnect->setText(QStringLiteral("Listen"));
         chat->cmdConnect->click();
         QCOMPARE(boxes.seen.size(), 1);
@@ -225,6 +233,20 @@ private slots:
         QCOMPARE(chat->windowTitle(), QStringLiteral("Brindlet"));
         QCOMPARE(chat->wsockData->State(), StreamSocket::sckClosed);
         QCOMPARE(chat->cmdConnect->text(), QStringLiteral("Disconnect"));
+        delete chat;
+    }
+
+    void failureInsideTheConnectCallArrivesAfterTheClick()
+    {
+        QPointer<frmChat> chat = new frmChat;
+        MessageBoxes boxes;
+        boxes.whenShown = [&] { return chat->cmdConnect->text() + QStringLiteral(" | ") + status(chat); };
+        chat->strRemoteHost = QStringLiteral("255.255.255.255");  // unreachable at once
+        chat->cmdConnect->click();
+        QCOMPARE(boxes.seen.size(), 0);
+        QTRY_COMPARE(boxes.seen.size(), 1);
+        QCOMPARE(boxes.seen[0].text, QStringLiteral("Winsock Error #10051\r\nNetwork is unreachable"));
+        QCOMPARE(boxes.seen[0].statusWhenShown, QStringLiteral("Disconnect | Winsock Error #10051 Network is unreachable"));
         delete chat;
     }
 

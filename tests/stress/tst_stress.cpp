@@ -113,7 +113,9 @@ bool nextSessionWorks(frmChat *chat)
     server.listen(QHostAddress::LocalHost, 0);
     chat->strRemotePort = QString::number(server.serverPort());
     chat->cmdConnect->click();
-    if (!QTest::qWaitFor([&] { return server.hasPendingConnections(); }))
+    if (!QTest::qWaitFor([&] {
+            return server.hasPendingConnections() && chat->wsockData->State() == StreamSocket::sckConnected;
+        }))
         return false;
     QTcpSocket *peer = server.nextPendingConnection();
     sendLine(chat, QStringLiteral("hello again"));

@@ -1,5 +1,6 @@
 #include "ChatPair.h"
 
+#include "FreePort.h"
 #include "components/StreamSocket.h"
 #include "components/TcpStreamSocket.h"
 #include "options/frmOptions.h"
@@ -8,11 +9,6 @@
 #include <QRadioButton>
 #include <QTcpSocket>
 #include <QTest>
-
-TcpStreamSocket *tcp(StreamSocket *socket)
-{
-    return qobject_cast<TcpStreamSocket *>(socket);
-}
 
 ChatPair::ChatPair()
     : listener(new frmChat)
@@ -28,7 +24,8 @@ ChatPair::~ChatPair()
 
 void ChatPair::listen()
 {
-    listener->strLocalPort = QStringLiteral("0");
+    m_port = freePort();
+    listener->strLocalPort = QString::number(m_port);
     listener->Options()->optionListen->setChecked(true);
     listener->cmdConnect->setText(QStringLiteral("Listen"));
     listener->cmdConnect->click();
@@ -36,7 +33,7 @@ void ChatPair::listen()
 
 quint16 ChatPair::port() const
 {
-    return tcp(listener->wsockListener)->BoundPort();
+    return m_port;
 }
 
 frmChat *ChatPair::newCaller()

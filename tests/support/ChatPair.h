@@ -4,7 +4,6 @@
 
 #include <QPointer>
 
-class TcpStreamSocket;
 
 // Real chat windows on loopback: one listening on a free port, and callers
 // that dial it. The windows close when the object goes.
@@ -27,6 +26,8 @@ public:
 
     QPointer<frmChat> listener;
     QList<QPointer<frmChat>> callers;
+
+private:
+    quint16 m_port = 0;
 };
 
-TcpStreamSocket *tcp(StreamSocket *socket);
