@@ -14,9 +14,12 @@ constexpr int loneCarriageReturn = QTextFormat::UserProperty + 1;
 // Marks a paragraph that continues the one before it in Text, with no break.
 constexpr int continuesPrevious = QTextFormat::UserProperty + 2;
 
-// Laying out a paragraph with no place to wrap costs the square of its
-// length, so a longer unbroken run goes on in a paragraph of its own.
+// Laying out a paragraph costs time that grows with its length, and with the
+// square of it where it has no place to wrap. So an unbroken run longer than
+// this goes on in a continued paragraph, and so does a long paragraph after
+// one of its blanks.
 constexpr qsizetype longestUnbrokenRun = 1024;
+constexpr qsizetype longestParagraph = 4096;
 
 // One piece of text as it goes into the document.
 struct Piece
@@ -27,35 +30,59 @@ struct Piece
 };
 
 // Splits text into what the document holds: "\r\n" becomes a paragraph break,
-// a lone "\n" a line separator, a lone "\r" a marked line separator, and an
-// unbroken run too long to lay out cheaply a continued paragraph.
+// a lone "\n" a line separator, a lone "\r" a marked line separator, and a
+// paragraph too long to lay out cheaply goes on in a continued one.
 QList<Piece> documentPieces(const QString &text)
 {
     QList<Piece> pieces;
     QString current;
     current.reserve(text.size());
-    qsizetype run = 0;
+    const QChar *const end = text.constData() + text.size();
+    const QChar *copied = text.constData();  // where the text not yet in current begins
+    const auto copyUpTo = [&](const QChar *upTo) {
+        current.append(copied, upTo - copied);
+        copied = upTo;
+    };
     const auto endPiece = [&](Piece::Kind kind) {
         pieces.append({Piece::Text, current});
         pieces.append({kind, QString(QChar::LineSeparator)});
         current.clear();
     };
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
-            current += QChar::ParagraphSeparator;
-            ++i;
-        } else if (c == u'\n') {
-            current += QChar::LineSeparator;
-        } else if (c == u'\r') {
-            endPiece(Piece::LoneCarriageReturn);
-        } else {
-            if (run == longestUnbrokenRun)
+    qsizetype run = 0;        // characters since the last blank
+    qsizetype paragraph = 0;  // characters since the last paragraph began
+    for (const QChar *c = copied; c < end; ++c) {
+        const char16_t u = c->unicode();
+        if (u == u'\r' || u == u'\n') {
+            copyUpTo(c);
+            ++copied;
+            run = 0;
+            if (u == u'\r' && c + 1 < end && c[1] == u'\n') {
+                current += QChar::ParagraphSeparator;
+                ++copied;
+                ++c;
+                paragraph = 0;
+            } else if (u == u'\n') {
+                current += QChar::LineSeparator;
+            } else {
+                endPiece(Piece::LoneCarriageReturn);
+            }
+        } else if (QChar::isSpace(u)) {
+            run = 0;
+            if (++paragraph >= longestParagraph) {
+                copyUpTo(c + 1);
                 endPiece(Piece::Continuation);
-            current += c;
+                paragraph = 0;
+            }
+        } else if (++run > longestUnbrokenRun) {
+            copyUpTo(c);
+            endPiece(Piece::Continuation);
+            run = 1;
+            paragraph = 1;
+        } else {
+            ++paragraph;
         }
-        run = c.isSpace() ? 0 : run == longestUnbrokenRun ? 1 : run + 1;
     }
+    copyUpTo(end);
     pieces.append({Piece::Text, current});
     return pieces;
 }
@@ -154,39 +181,82 @@ QMimeData *RichTextBox::createMimeDataFromSelection() const
     return data;
 }
 
+namespace {
+
+// A cursor at a position that moves with the text before it, not with text
+// inserted right at it.
+QTextCursor trackedPosition(QTextDocument *document, int position)
+{
+    QTextCursor cursor(document);
+    cursor.setPosition(position);
+    cursor.setKeepPositionOnInsert(true);
+    return cursor;
+}
+
+}  // namespace
+
 RichTextBox::KeptView::KeptView(RichTextBox &box)
     : m_box(box)
-    , m_anchor(box.textCursor().anchor())
-    , m_position(box.textCursor().position())
-    , m_scroll(box.verticalScrollBar()->value())
-    , m_atEnd(m_scroll == box.verticalScrollBar()->maximum())
 {
+    const QScrollBar *scroll = box.verticalScrollBar();
+    const QTextBlock top = box.document()->findBlockByLineNumber(scroll->value());
+    m_topBlock = trackedPosition(box.document(), top.position());
+    m_linesIntoTopBlock = scroll->value() - top.firstLineNumber();
+    m_atEnd = scroll->value() == scroll->maximum();
+    box.m_keptViewSelection = box.textCursor();
+    box.m_viewKept = true;
 }
 
 RichTextBox::KeptView::~KeptView()
 {
-    QTextCursor selection = m_box.textCursor();
-    const int end = m_box.document()->characterCount() - 1;
-    selection.setPosition(qMin(m_anchor, end));
-    selection.setPosition(qMin(m_position, end), QTextCursor::KeepAnchor);
-    m_box.setTextCursor(selection);
+    m_box.m_viewKept = false;
+    m_box.m_keptViewSelection = QTextCursor();
     QScrollBar *scroll = m_box.verticalScrollBar();
-    scroll->setValue(m_atEnd ? scroll->maximum() : m_scroll);
+    const QTextBlock top = m_box.document()->findBlock(m_topBlock.position());
+    scroll->setValue(m_atEnd ? scroll->maximum() : top.firstLineNumber() + m_linesIntoTopBlock);
+}
+
+QTextCursor RichTextBox::selection() const
+{
+    return m_viewKept ? m_keptViewSelection : textCursor();
+}
+
+void RichTextBox::setSelection(const QTextCursor &cursor)
+{
+    if (m_viewKept)
+        m_keptViewSelection = cursor;
+    else
+        setTextCursor(cursor);
 }
 
 void RichTextBox::SetText(const QString &text)
 {
     document()->clear();
     countContinuations(document()->firstBlock());
+    m_trimmed = 0;
+    m_entryStarts.clear();
     SetSelText(text);
+}
+
+void RichTextBox::SetMaxLength(qsizetype characters)
+{
+    m_maxLength = characters;
+    trimToMaxLength();
 }
 
 qsizetype RichTextBox::TextLength() const
 {
     // Each paragraph break is one character in the document and two ("\r\n")
-    // in Text, or none where the paragraph only continues an unbroken run.
+    // in Text, or none where the paragraph only continues the one before.
     const QTextDocument *doc = document();
-    return (doc->characterCount() - 1) + (doc->blockCount() - 1) - 2 * doc->lastBlock().userState();
+    return (doc->characterCount() - 1) + (doc->blockCount() - 1) - 2 * continuedParagraphsUpTo(doc->lastBlock());
+}
+
+// The top paragraph never continues another; the counts of the ones below it
+// still include the paragraphs that have left from the top.
+int RichTextBox::continuedParagraphsUpTo(const QTextBlock &block) const
+{
+    return block.userState() - document()->firstBlock().userState();
 }
 
 // Finds the document position of a character offset into Text. A position
@@ -216,39 +286,39 @@ int RichTextBox::documentPosition(qsizetype offset) const
 qsizetype RichTextBox::textOffset(int position) const
 {
     const QTextBlock block = document()->findBlock(position);
-    return position + block.blockNumber() - 2 * block.userState();
+    return position + block.blockNumber() - 2 * continuedParagraphsUpTo(block);
 }
 
 qsizetype RichTextBox::SelStart() const
 {
-    return textOffset(textCursor().selectionStart());
+    return textOffset(selection().selectionStart());
 }
 
 void RichTextBox::SetSelStart(qsizetype start)
 {
-    QTextCursor cursor = textCursor();
+    QTextCursor cursor = selection();
     const int position = documentPosition(start);
     if (cursor.hasSelection() || cursor.position() != position) {
         cursor.setPosition(position);
-        setTextCursor(cursor);
+        setSelection(cursor);
     }
 }
 
 qsizetype RichTextBox::SelLength() const
 {
-    const QTextCursor cursor = textCursor();
+    const QTextCursor cursor = selection();
     return textOffset(cursor.selectionEnd()) - textOffset(cursor.selectionStart());
 }
 
 void RichTextBox::SetSelLength(qsizetype length)
 {
-    QTextCursor cursor = textCursor();
+    QTextCursor cursor = selection();
     if (length == 0 && !cursor.hasSelection())
         return;
     const qsizetype start = textOffset(cursor.selectionStart());
     cursor.setPosition(documentPosition(start));
     cursor.setPosition(documentPosition(start + length), QTextCursor::KeepAnchor);
-    setTextCursor(cursor);
+    setSelection(cursor);
 }
 
 void RichTextBox::SetSelBold(bool bold)
@@ -268,20 +338,43 @@ void RichTextBox::SetSelColor(quint32 color)
 void RichTextBox::applyToSelection(const QTextCharFormat &change)
 {
     m_selFormat.merge(change);
-    QTextCursor cursor = textCursor();
+    QTextCursor cursor = selection();
     if (cursor.hasSelection())
         cursor.mergeCharFormat(change);
 }
 
 void RichTextBox::SetSelText(const QString &text)
 {
-    QTextCursor cursor = textCursor();
+    QTextCursor cursor = selection();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
+    if (cursor.atEnd() && cursor.atBlockStart() && !isContinuation(cursor.block()))
+        m_entryStarts.push_back(m_trimmed + TextLength());
     const QTextBlock firstChanged = cursor.block();
     for (const Piece &piece : documentPieces(text))
         insertPiece(cursor, piece, m_selFormat);
     cursor.endEditBlock();
     countContinuations(firstChanged.isValid() ? firstChanged : document()->firstBlock());
-    setTextCursor(cursor);
+    setSelection(cursor);
+    trimToMaxLength();
+}
+
+void RichTextBox::trimToMaxLength()
+{
+    const qint64 excess = TextLength() - m_maxLength;
+    if (excess <= 0)
+        return;
+    // The oldest entry that begins far enough down; the newest always stays.
+    while (m_entryStarts.size() > 1 && m_entryStarts.front() - m_trimmed < excess)
+        m_entryStarts.pop_front();
+    const qint64 cut = m_entryStarts.empty() ? 0 : m_entryStarts.front() - m_trimmed;
+    if (cut <= 0)
+        return;
+    const int position = documentPosition(cut);
+    const int continuedBefore = document()->findBlock(position).userState();
+    QTextCursor top(document());
+    top.setPosition(position, QTextCursor::KeepAnchor);
+    top.removeSelectedText();
+    document()->firstBlock().setUserState(continuedBefore);
+    m_trimmed += cut;
 }

@@ -2,6 +2,8 @@
 
 #include <QPlainTextEdit>
 #include <QTextCharFormat>
+#include <QTextCursor>
+#include <deque>
 
 // The transcript's rich-text box: plain text in character styles, entered only
 // through a text cursor with an explicit format, never parsed as markup.
@@ -9,6 +11,11 @@
 // and a lone "\r" or "\n" is kept (shown as a line break within the paragraph).
 // Positions count characters of Text. Appending and TextLength() cost the same
 // however long the transcript has grown.
+//
+// An entry is what SetSelText appends at the start of a new paragraph at the
+// end. Text holds at most MaxLength characters: beyond it the oldest entries
+// leave from the top, whole, at a cost that does not grow with the transcript.
+// The newest entry always stays.
 class RichTextBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -16,9 +23,15 @@ class RichTextBox : public QPlainTextEdit
 public:
     explicit RichTextBox(QWidget *parent = nullptr);
 
+    // Far more than any conversation of people typing; it keeps a peer that
+    // floods from filling the computer's memory.
+    static constexpr qsizetype DefaultMaxLength = 32'000'000;
+    void SetMaxLength(qsizetype characters);
+
     // Keeps what the reader sees while it lives: their selection, and their
     // place in the text unless the view was at the end, which then follows
-    // the end.
+    // the end. Meanwhile the Sel operations work on a selection of their own,
+    // so that nothing scrolls or lays out the text they pass over.
     class KeptView
     {
     public:
@@ -28,9 +41,8 @@ public:
 
     private:
         RichTextBox &m_box;
-        int m_anchor;
-        int m_position;
-        int m_scroll;
+        QTextCursor m_topBlock;  // the paragraph at the top of the view
+        int m_linesIntoTopBlock;
         bool m_atEnd;
     };
 
@@ -56,7 +68,16 @@ private:
     QString textBetween(int from, int to) const;
     int documentPosition(qsizetype textOffset) const;
     qsizetype textOffset(int documentPosition) const;
+    QTextCursor selection() const;
+    void setSelection(const QTextCursor &cursor);
+    int continuedParagraphsUpTo(const QTextBlock &block) const;
     void applyToSelection(const QTextCharFormat &change);
+    void trimToMaxLength();
 
     QTextCharFormat m_selFormat;
+    bool m_viewKept = false;
+    QTextCursor m_keptViewSelection;  // the Sel operations' selection while a KeptView lives
+    qsizetype m_maxLength = DefaultMaxLength;
+    qint64 m_trimmed = 0;               // characters of Text that have left from the top
+    std::deque<qint64> m_entryStarts;   // in Text offsets plus m_trimmed, oldest first
 };

@@ -93,7 +93,8 @@ private slots:
     void longUnbrokenRunsKeepTheirTextButNotOneParagraph()
     {
         RichTextBox box;
-        const QString run = QString(5000, u'x') + QStringLiteral("\r\nnext ") + QString(3000, u'y');
+        const QString run = QString(5000, u'x') + QStringLiteral("\r\nnext ") + QString(3000, u'y')
+                            + QStringLiteral("\r\n") + QStringLiteral("words and blanks ").repeated(1000);
         append(box, QStringLiteral("before"));
         append(box, run, false, 0xFF0000);
         append(box, QStringLiteral("after"));
@@ -103,7 +104,7 @@ private slots:
         int longest = 0;
         for (QTextBlock block = box.document()->begin(); block.isValid(); block = block.next())
             longest = qMax(longest, block.length());
-        QVERIFY2(longest <= 1100, "an unbroken run is laid out in one piece");
+        QVERIFY2(longest <= 4200, "a long paragraph is laid out in one piece");
 
         // Positions still count characters of Text across the pieces.
         const qsizetype next = expected.indexOf(QStringLiteral("next"));
@@ -115,6 +116,51 @@ private slots:
         box.SetSelText(QStringLiteral("<>"));
         QCOMPARE(box.Text(), expected.left(4000) + QStringLiteral("<>") + expected.mid(4000));
         QCOMPARE(box.TextLength(), expected.size() + 2);
+    }
+
+    void oldestEntriesLeaveWholeBeyondTheBound()
+    {
+        RichTextBox box;
+        box.SetMaxLength(100);
+        QStringList entries;
+        for (int i = 0; i < 40; ++i) {
+            const QString entry = QStringLiteral("entry %1 ").arg(i) + QString(i % 7 * 4, u'x')
+                                  + (i % 5 ? QString() : QStringLiteral("\r\nits second line"));
+            append(box, entry, i % 2 == 1);
+            entries << entry + QStringLiteral("\r\n");
+            QString newestThatFit = entries.last();
+            for (qsizetype k = entries.size() - 2; k >= 0 && newestThatFit.size() + entries[k].size() <= 100; --k)
+                newestThatFit.prepend(entries[k]);
+            QCOMPARE(box.Text(), newestThatFit);
+            QCOMPARE(box.TextLength(), newestThatFit.size());
+        }
+        // What stays keeps its styles, and positions still count characters of Text.
+        const qsizetype last = box.Text().lastIndexOf(QStringLiteral("entry 39"));
+        QVERIFY(formatAt(box, last).font().bold());
+        QVERIFY(!formatAt(box, last - 3).font().bold());
+        const QString text = box.Text();
+        for (qsizetype offset = 0; offset <= text.size(); ++offset) {
+            if (text.mid(offset - 1, 2) == QLatin1String("\r\n"))
+                continue;  // inside a line break: the end of its paragraph
+            box.SetSelStart(offset);
+            QCOMPARE(box.SelStart(), offset);
+        }
+
+        // A reader's selection stays on its text while entries leave above it.
+        box.SetSelStart(last);
+        box.SetSelLength(8);
+        {
+            const RichTextBox::KeptView view(box);
+            append(box, QString(60, u'z'));
+        }
+        QCOMPARE(box.SelStart(), box.Text().indexOf(QStringLiteral("entry 39")));
+        QCOMPARE(box.textCursor().selectedText(), QStringLiteral("entry 39"));
+
+        // An entry larger than the bound stays until a newer one comes.
+        append(box, QString(300, u'L'));
+        QCOMPARE(box.Text(), QString(300, u'L') + QStringLiteral("\r\n"));
+        append(box, QStringLiteral("small"));
+        QCOMPARE(box.Text(), QStringLiteral("small\r\n"));
     }
 
     void settingTextReplacesEverything()
