@@ -9,11 +9,18 @@
 
 namespace {
 
-// Marks a line separator in the document that stands for a lone "\r".
-constexpr int loneCarriageReturn = QTextFormat::UserProperty + 1;
+// How the document holds Text's line breaks. A "\r\n" is a line separator
+// within a paragraph, or a paragraph break where it ends the inserted text or
+// the paragraph is long; a lone "\n" or "\r" is a line separator marked as
+// such. Few paragraphs keep a flood cheap to take in; short ones keep it
+// cheap to lay out, and an entry that ends a paragraph is laid out alone.
+constexpr int lineFeedOnly = QTextFormat::UserProperty + 1;
+constexpr int loneCarriageReturn = QTextFormat::UserProperty + 3;
 // Marks a paragraph that continues the one before it in Text, with no break.
 constexpr int continuesPrevious = QTextFormat::UserProperty + 2;
 
+// A "\r\n" ends the paragraph once it is this long.
+constexpr qsizetype paragraphBreakAfter = 512;
 // Laying out a paragraph costs time that grows with its length, and with the
 // square of it where it has no place to wrap. So an unbroken run longer than
 // this goes on in a continued paragraph, and so does a long paragraph after
@@ -24,14 +31,11 @@ constexpr qsizetype longestParagraph = 4096;
 // One piece of text as it goes into the document.
 struct Piece
 {
-    enum Kind { Text, LoneCarriageReturn, Continuation };
+    enum Kind { Text, LineFeed, CarriageReturn, Continuation };
     Kind kind;
     QString text;
 };
 
-// Splits text into what the document holds: "\r\n" becomes a paragraph break,
-// a lone "\n" a line separator, a lone "\r" a marked line separator, and a
-// paragraph too long to lay out cheaply goes on in a continued one.
 QList<Piece> documentPieces(const QString &text)
 {
     QList<Piece> pieces;
@@ -56,15 +60,15 @@ QList<Piece> documentPieces(const QString &text)
             copyUpTo(c);
             ++copied;
             run = 0;
+            ++paragraph;
             if (u == u'\r' && c + 1 < end && c[1] == u'\n') {
-                current += QChar::ParagraphSeparator;
                 ++copied;
                 ++c;
-                paragraph = 0;
-            } else if (u == u'\n') {
-                current += QChar::LineSeparator;
+                const bool endsParagraph = paragraph >= paragraphBreakAfter || c + 1 == end;
+                current += endsParagraph ? QChar::ParagraphSeparator : QChar::LineSeparator;
+                paragraph = endsParagraph ? 0 : paragraph;
             } else {
-                endPiece(Piece::LoneCarriageReturn);
+                endPiece(u == u'\n' ? Piece::LineFeed : Piece::CarriageReturn);
             }
         } else if (QChar::isSpace(u)) {
             run = 0;
@@ -92,21 +96,51 @@ bool isContinuation(const QTextBlock &block)
     return block.blockFormat().hasProperty(continuesPrevious);
 }
 
-// Each paragraph's user state counts the continued paragraphs up to it.
-void countContinuations(QTextBlock block)
+// Whether a line separator stands for "\r\n": two characters of Text.
+bool isLineEnd(const QTextFragment &fragment)
 {
-    int count = block.previous().isValid() ? block.previous().userState() : 0;
+    const QTextCharFormat format = fragment.charFormat();
+    return !format.hasProperty(lineFeedOnly) && !format.hasProperty(loneCarriageReturn);
+}
+
+// The "\r\n" line separators of a paragraph before a document position.
+int lineEndsBefore(const QTextBlock &block, int position)
+{
+    int count = 0;
+    for (auto it = block.begin(); !it.atEnd() && it.fragment().position() < position; ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (isLineEnd(fragment))
+            count += int(fragment.text().left(position - fragment.position()).count(QChar::LineSeparator));
+    }
+    return count;
+}
+
+int lineEndsIn(const QTextBlock &block)
+{
+    return lineEndsBefore(block, block.position() + block.length());
+}
+
+// Each paragraph's user state is how many more characters Text has than the
+// document before the paragraph, less its number of paragraph breaks: the
+// "\r\n" line separators in the paragraphs above, less two for every
+// continued paragraph up to it. Counted from the given paragraph on.
+void countTextOffsets(QTextBlock block)
+{
+    const QTextBlock previous = block.previous();
+    int offset = previous.isValid() ? previous.userState() + lineEndsIn(previous) : 0;
     for (; block.isValid(); block = block.next()) {
-        count += isContinuation(block) ? 1 : 0;
-        block.setUserState(count);
+        offset -= block.previous().isValid() && isContinuation(block) ? 2 : 0;
+        block.setUserState(offset);
+        offset += lineEndsIn(block);
     }
 }
 
 void insertPiece(QTextCursor &cursor, const Piece &piece, QTextCharFormat format)
 {
     switch (piece.kind) {
-    case Piece::LoneCarriageReturn:
-        format.setProperty(loneCarriageReturn, true);
+    case Piece::LineFeed:
+    case Piece::CarriageReturn:
+        format.setProperty(piece.kind == Piece::LineFeed ? lineFeedOnly : loneCarriageReturn, true);
         cursor.insertText(piece.text, format);
         return;
     case Piece::Continuation: {
@@ -142,7 +176,7 @@ RichTextBox::RichTextBox(QWidget *parent)
     setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_selFormat.setFontWeight(QFont::Normal);
     m_selFormat.setForeground(QColor(Qt::black));
-    countContinuations(document()->firstBlock());
+    countTextOffsets(document()->firstBlock());
 }
 
 QString RichTextBox::Text() const
@@ -166,8 +200,10 @@ QString RichTextBox::textBetween(int from, int to) const
             if (start >= end)
                 continue;
             QString piece = fragment.text().mid(start - fragment.position(), end - start);
-            const bool cr = fragment.charFormat().hasProperty(loneCarriageReturn);
-            text += piece.replace(QChar::LineSeparator, cr ? u'\r' : u'\n');
+            const QTextCharFormat format = fragment.charFormat();
+            text += piece.replace(QChar::LineSeparator, format.hasProperty(lineFeedOnly)         ? QStringLiteral("\n")
+                                                        : format.hasProperty(loneCarriageReturn) ? QStringLiteral("\r")
+                                                                                                 : QStringLiteral("\r\n"));
         }
     }
     return text;
@@ -232,7 +268,7 @@ void RichTextBox::setSelection(const QTextCursor &cursor)
 void RichTextBox::SetText(const QString &text)
 {
     document()->clear();
-    countContinuations(document()->firstBlock());
+    countTextOffsets(document()->firstBlock());
     m_trimmed = 0;
     m_entryStarts.clear();
     SetSelText(text);
@@ -246,28 +282,18 @@ void RichTextBox::SetMaxLength(qsizetype characters)
 
 qsizetype RichTextBox::TextLength() const
 {
-    // Each paragraph break is one character in the document and two ("\r\n")
-    // in Text, or none where the paragraph only continues the one before.
-    const QTextDocument *doc = document();
-    return (doc->characterCount() - 1) + (doc->blockCount() - 1) - 2 * continuedParagraphsUpTo(doc->lastBlock());
-}
-
-// The top paragraph never continues another; the counts of the ones below it
-// still include the paragraphs that have left from the top.
-int RichTextBox::continuedParagraphsUpTo(const QTextBlock &block) const
-{
-    return block.userState() - document()->firstBlock().userState();
+    return textOffset(document()->characterCount() - 1);
 }
 
 // Finds the document position of a character offset into Text. A position
-// inside a "\r\n" pair, at the end or past it counts as the end of its paragraph.
+// inside a "\r\n" pair, at the end or past it counts as the end of its line.
 int RichTextBox::documentPosition(qsizetype offset) const
 {
     const QTextDocument *doc = document();
-    if (offset >= TextLength())
-        return doc->characterCount() - 1;
     if (offset <= 0)
         return 0;
+    if (offset >= TextLength())
+        return doc->characterCount() - 1;
     // The last paragraph whose Text offset is not past the offset.
     int low = 0;
     int high = doc->blockCount() - 1;
@@ -279,14 +305,26 @@ int RichTextBox::documentPosition(qsizetype offset) const
             high = middle - 1;
     }
     const QTextBlock block = doc->findBlockByNumber(low);
-    const qsizetype intoBlock = offset - textOffset(block.position());
-    return static_cast<int>(block.position() + qMin<qsizetype>(intoBlock, block.length() - 1));
+    qsizetype rest = offset - textOffset(block.position());
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const bool lineEnds = isLineEnd(fragment);
+        const QString text = fragment.text();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const int width = lineEnds && text.at(i) == QChar::LineSeparator ? 2 : 1;
+            if (rest < width)
+                return int(fragment.position() + i);
+            rest -= width;
+        }
+    }
+    return block.position() + block.length() - 1;
 }
 
 qsizetype RichTextBox::textOffset(int position) const
 {
     const QTextBlock block = document()->findBlock(position);
-    return position + block.blockNumber() - 2 * continuedParagraphsUpTo(block);
+    const int base = document()->firstBlock().userState();
+    return position + block.blockNumber() + (block.userState() - base) + lineEndsBefore(block, position);
 }
 
 qsizetype RichTextBox::SelStart() const
@@ -348,13 +386,13 @@ void RichTextBox::SetSelText(const QString &text)
     QTextCursor cursor = selection();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    if (cursor.atEnd() && cursor.atBlockStart() && !isContinuation(cursor.block()))
+    if (cursor.atEnd())
         m_entryStarts.push_back(m_trimmed + TextLength());
     const QTextBlock firstChanged = cursor.block();
     for (const Piece &piece : documentPieces(text))
         insertPiece(cursor, piece, m_selFormat);
     cursor.endEditBlock();
-    countContinuations(firstChanged.isValid() ? firstChanged : document()->firstBlock());
+    countTextOffsets(firstChanged.isValid() ? firstChanged : document()->firstBlock());
     setSelection(cursor);
     trimToMaxLength();
 }
@@ -370,11 +408,12 @@ void RichTextBox::trimToMaxLength()
     const qint64 cut = m_entryStarts.empty() ? 0 : m_entryStarts.front() - m_trimmed;
     if (cut <= 0)
         return;
-    const int position = documentPosition(cut);
-    const int continuedBefore = document()->findBlock(position).userState();
     QTextCursor top(document());
-    top.setPosition(position, QTextCursor::KeepAnchor);
+    top.setPosition(documentPosition(cut), QTextCursor::KeepAnchor);
     top.removeSelectedText();
-    document()->firstBlock().setUserState(continuedBefore);
+    // The top paragraph's count is where the counts below it go on from.
+    QTextBlock first = document()->firstBlock();
+    const QTextBlock second = first.next();
+    first.setUserState(second.isValid() ? second.userState() - lineEndsIn(first) + (isContinuation(second) ? 2 : 0) : 0);
     m_trimmed += cut;
 }

@@ -70,7 +70,6 @@ private:
     qsizetype textOffset(int documentPosition) const;
     QTextCursor selection() const;
     void setSelection(const QTextCursor &cursor);
-    int continuedParagraphsUpTo(const QTextBlock &block) const;
     void applyToSelection(const QTextCharFormat &change);
     void trimToMaxLength();
 

@@ -63,7 +63,7 @@ QString textInColor(const RichTextBox *transcript, QRgb color)
     for (QTextBlock block = transcript->document()->begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             if (it.fragment().charFormat().foreground().color().rgb() == color)
-                text += it.fragment().text();
+                text += it.fragment().text().remove(QChar::LineSeparator);  // the entries' own line ends
         }
     }
     return text;
