@@ -11,6 +11,7 @@
 #include "components/TextBox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
@@ -447,6 +448,88 @@ void benchIngest()
                 anchor.residentGrowthPerByte, QStringLiteral("B"), QStringLiteral("<= 4 (anchor: bare QPlainTextEdit)"));
 }
 
+// 6. Paste and send --------------------------------------------------------
+
+// Text of the given size as people paste it: prose, lines, or one unbroken run.
+QString pastedText(qsizetype size, const QString &kind)
+{
+    const QString unit = kind == QLatin1String("prose")   ? QStringLiteral("pasted words of a long text ")
+                         : kind == QLatin1String("lines") ? QString(78, u'l') + QStringLiteral("\r\n")
+                                                          : QStringLiteral("0123456789abcdef");
+    return unit.repeated(size / unit.size() + 1).left(size);
+}
+
+// The longest the event loop waits while the text is pasted into the input
+// box, sent with Enter, and the window has drawn the result.
+double pasteAndSendWorstStallMs(const QString &text)
+{
+    TimingPeer peer;
+    auto *chat = new frmChat;
+    chat->strRemotePort = QString::number(peer.port);
+    chat->show();
+    chat->cmdConnect->click();
+    spinUntil([&] { return chat->wsockData->State() == StreamSocket::sckConnected; });
+    QApplication::clipboard()->setText(text);
+
+    double worstMs = 0;
+    QElapsedTimer sinceTick;
+    QTimer tick;
+    tick.setInterval(0);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        worstMs = qMax(worstMs, sinceTick.nsecsElapsed() / 1e6);
+        sinceTick.restart();
+    });
+    sinceTick.start();
+    tick.start();
+    bool pasted = false;
+    QTimer::singleShot(0, chat, [&] {
+        chat->NewText->paste();
+        pasted = true;
+    });
+    spinUntil([&] { return pasted; });
+    QTimer::singleShot(0, chat, [&] {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        QApplication::sendEvent(chat->NewText, &press);
+        QApplication::sendEvent(chat->NewText, &release);
+    });
+    const qint64 bytes = CodePage::encode(text).size();
+    spinUntil([&] { return peer.received >= bytes; });
+    QElapsedTimer settle;
+    settle.start();
+    spinUntil([&] { return settle.elapsed() > 200; });  // the window draws what changed
+    tick.stop();
+    delete chat;
+    return worstMs;
+}
+
+void benchPasteAndSend()
+{
+    for (const qsizetype megabytes : {5, 20}) {
+        double worstMs = 0;
+        double anchorMs = 0;
+        for (const char *kind : {"prose", "lines", "unbroken"}) {
+            const QString text = pastedText(megabytes * 1'000'000, QString::fromLatin1(kind));
+            const double ms = pasteAndSendWorstStallMs(text);
+            printf("  (%s: %.0f ms)\n", kind, ms);
+            worstMs = qMax(worstMs, ms);
+        }
+        // The anchor: the prose pasted into a bare QPlainTextEdit, which lays
+        // it out as one paragraph. (An unbroken run would take it minutes.)
+        QPlainTextEdit editor;
+        editor.show();
+        QApplication::clipboard()->setText(pastedText(megabytes * 1'000'000, QStringLiteral("prose")));
+        QElapsedTimer timer;
+        timer.start();
+        editor.paste();
+        QCoreApplication::processEvents();
+        anchorMs = timer.nsecsElapsed() / 1e6;
+        printFigure(QStringLiteral("paste and send %1 MB, worst stall").arg(megabytes), worstMs, anchorMs,
+                    QStringLiteral("ms"),
+                    QStringLiteral("<= %1 ms (anchor: paste into a bare QPlainTextEdit)").arg(megabytes == 5 ? 250 : 1000));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -455,9 +538,14 @@ int main(int argc, char *argv[])
     quick = app.arguments().contains(QStringLiteral("--quick"));
     if (const qsizetype ingest = app.arguments().indexOf(QStringLiteral("--ingest")); ingest > 0)
         return runIngest(app.arguments().value(ingest + 1));
+    if (app.arguments().contains(QStringLiteral("--paste"))) {
+        benchPasteAndSend();
+        return 0;
+    }
     printMachine();
     benchStartup();
     benchIngest();
+    benchPasteAndSend();
     benchSendLatency();
     benchAppendScaling();
     return 0;

@@ -14,7 +14,7 @@ constexpr std::array<char16_t, 32> upperControlRange = {
 
 char encodeChar(char16_t c)
 {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) [[likely]]
         return static_cast<char>(c);
     for (std::size_t i = 0; i < upperControlRange.size(); ++i) {
         if (upperControlRange[i] == c)
@@ -38,15 +38,15 @@ QString CodePage::decode(const QByteArray &bytes)
 
 QByteArray CodePage::encode(const QString &text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    char *out = bytes.data();
+    for (const QChar *c = text.constData(), *end = c + text.size(); c < end; ++c) {
         // A character beyond the 16-bit range is one character, sent as one "?".
-        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            ++i;
-        bytes.append(encodeChar(c.unicode()));
+        if (c->isHighSurrogate() && c + 1 < end && c[1].isLowSurrogate())
+            ++c;
+        *out++ = encodeChar(c->unicode());
     }
+    bytes.truncate(out - bytes.constData());
     return bytes;
 }
 

@@ -1,5 +1,7 @@
 #include "components/RichTextBox.h"
 
+#include "components/ParagraphLength.h"
+
 #include <QColor>
 #include <QMimeData>
 #include <QScrollBar>
@@ -21,12 +23,6 @@ constexpr int continuesPrevious = QTextFormat::UserProperty + 2;
 
 // A "\r\n" ends the paragraph once it is this long.
 constexpr qsizetype paragraphBreakAfter = 512;
-// Laying out a paragraph costs time that grows with its length, and with the
-// square of it where it has no place to wrap. So an unbroken run longer than
-// this goes on in a continued paragraph, and so does a long paragraph after
-// one of its blanks.
-constexpr qsizetype longestUnbrokenRun = 1024;
-constexpr qsizetype longestParagraph = 4096;
 
 // One piece of text as it goes into the document.
 struct Piece
@@ -52,38 +48,28 @@ QList<Piece> documentPieces(const QString &text)
         pieces.append({kind, QString(QChar::LineSeparator)});
         current.clear();
     };
-    qsizetype run = 0;        // characters since the last blank
-    qsizetype paragraph = 0;  // characters since the last paragraph began
+    ParagraphLength paragraph;
     for (const QChar *c = copied; c < end; ++c) {
-        const char16_t u = c->unicode();
-        if (u == u'\r' || u == u'\n') {
-            copyUpTo(c);
-            ++copied;
-            run = 0;
-            ++paragraph;
-            if (u == u'\r' && c + 1 < end && c[1] == u'\n') {
-                ++copied;
-                ++c;
-                const bool endsParagraph = paragraph >= paragraphBreakAfter || c + 1 == end;
-                current += endsParagraph ? QChar::ParagraphSeparator : QChar::LineSeparator;
-                paragraph = endsParagraph ? 0 : paragraph;
-            } else {
-                endPiece(u == u'\n' ? Piece::LineFeed : Piece::CarriageReturn);
-            }
-        } else if (QChar::isSpace(u)) {
-            run = 0;
-            if (++paragraph >= longestParagraph) {
-                copyUpTo(c + 1);
-                endPiece(Piece::Continuation);
-                paragraph = 0;
-            }
-        } else if (++run > longestUnbrokenRun) {
+        if (paragraph.continuesBefore(*c)) {
             copyUpTo(c);
             endPiece(Piece::Continuation);
-            run = 1;
-            paragraph = 1;
+        }
+        const char16_t u = c->unicode();
+        if (u != u'\r' && u != u'\n')
+            continue;
+        copyUpTo(c);
+        ++copied;
+        if (u == u'\r' && c + 1 < end && c[1] == u'\n') {
+            ++copied;
+            ++c;
+            if (paragraph.length() >= paragraphBreakAfter || c + 1 == end) {
+                current += QChar::ParagraphSeparator;
+                paragraph.restart();
+            } else {
+                current += QChar::LineSeparator;
+            }
         } else {
-            ++paragraph;
+            endPiece(u == u'\n' ? Piece::LineFeed : Piece::CarriageReturn);
         }
     }
     copyUpTo(end);

@@ -1,24 +1,23 @@
 #include "components/TextBox.h"
 
+#include "components/ParagraphLength.h"
 #include "components/ShiftMask.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QTextBlock>
 #include <QTextDocument>
 
 namespace {
 
-constexpr qsizetype longestWordToWrap = 1024;
+// Marks a paragraph that continues the one before it in Text, with no break.
+constexpr int continuesPrevious = QTextFormat::UserProperty + 1;
 
-bool hasLongUnbrokenRun(const QString &text)
+QTextBlockFormat continuation()
 {
-    qsizetype run = 0;
-    for (const QChar c : text) {
-        run = c.isSpace() ? 0 : run + 1;
-        if (run > longestWordToWrap)
-            return true;
-    }
-    return false;
+    QTextBlockFormat format;
+    format.setProperty(continuesPrevious, true);
+    return format;
 }
 
 }  // namespace
@@ -28,34 +27,45 @@ TextBox::TextBox(QWidget *parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
-    connect(this, &QPlainTextEdit::textChanged, this, &TextBox::wrapAtWordsWhenEmpty);
 }
 
 // The text is asked of the source once: a clipboard owner such as a password
 // manager may hand it out only once, and a second request may find it gone.
+// Its line breaks go in as line separators, and a long paragraph as several
+// that Text joins again, so that a huge paste goes in and lays out cheaply.
 void TextBox::insertFromMimeData(const QMimeData *source)
 {
-    const QString text = source->text();
+    QString text = source->text();
     if (text.isNull())
         return;
-    if (hasLongUnbrokenRun(text))
-        setWordWrapMode(QTextOption::WrapAnywhere);
-    QMimeData asked;
-    asked.setText(text);
-    QPlainTextEdit::insertFromMimeData(&asked);
-}
-
-void TextBox::wrapAtWordsWhenEmpty()
-{
-    if (document()->isEmpty() && wordWrapMode() != QTextOption::WrapAtWordBoundaryOrAnywhere)
-        setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    text.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+    text.replace(u'\r', QChar::LineSeparator);
+    text.replace(u'\n', QChar::LineSeparator);
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    ParagraphLength paragraph;
+    qsizetype inserted = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (paragraph.continuesBefore(text.at(i))) {
+            cursor.insertText(text.mid(inserted, i - inserted));
+            cursor.insertBlock(continuation());
+            inserted = i;
+        }
+    }
+    cursor.insertText(text.mid(inserted));
+    cursor.endEditBlock();
+    setTextCursor(cursor);
 }
 
 QString TextBox::Text() const
 {
-    QString text = document()->toRawText();
-    text.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    text.replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    QString text;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block != document()->begin() && !block.blockFormat().hasProperty(continuesPrevious))
+            text += QStringLiteral("\r\n");
+        text += block.text().replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    }
     return text;
 }
 
@@ -72,6 +82,13 @@ void TextBox::keyPressEvent(QKeyEvent *event)
     for (const QChar c : event->text()) {
         int keyAscii = c.unicode();
         emit KeyPress(keyAscii);
+    }
+    // A paragraph the user begins never continues another.
+    if (event->matches(QKeySequence::InsertParagraphSeparator) && !isReadOnly()) {
+        QTextCursor cursor = textCursor();
+        cursor.insertBlock(QTextBlockFormat());
+        setTextCursor(cursor);
+        return;
     }
     QPlainTextEdit::keyPressEvent(event);
 }

@@ -4,9 +4,7 @@
 
 // A multi-line text box. Text reports line breaks as "\r\n". KeyPress is
 // raised with the character code of each character key before the box
-// handles the key; KeyUp when a key is released. Lines wrap at word
-// boundaries, or anywhere once a long unbroken run has been pasted, which
-// would take word wrapping a time that grows with the square of its length.
+// handles the key; KeyUp when a key is released.
 class TextBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -25,7 +23,4 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
-
-private:
-    void wrapAtWordsWhenEmpty();
 };

@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QLabel>
 #include <QPushButton>
 #include <QTcpServer>
@@ -181,6 +182,21 @@ private slots:
         QCOMPARE(chat->NewText->Text(), QStringLiteral("s3cret pass"));
     }
 
+    void pastedTextIsSentExactly()
+    {
+        const QString text = QString(3000, u'u') + QStringLiteral("\r\n") + QStringLiteral("prose with blanks ").repeated(400)
+                             + QStringLiteral("\rlone\nbreaks");
+        QApplication::clipboard()->setText(text);
+        chat->NewText->setFocus();
+        chat->NewText->paste();
+        const QString expected = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n')
+                                     .replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+        QCOMPARE(chat->NewText->Text(), expected);
+        pressEnter(chat);
+        QCOMPARE(receiveAtPeer(expected.size()), CodePage::encode(expected));
+        QCOMPARE(chat->rtxtChat->Text(), expected + QStringLiteral("\r\n"));
+    }
+
     void arrivalsLeaveAReaderWhereTheyAre()
     {
         for (int line = 0; line < 200; ++line)
@@ -291,6 +307,22 @@ private slots:
         QCOMPARE(chat->rtxtChat->Text(), QString());
         QCOMPARE(chat->NewText->Text(), QStringLiteral("hello\r\n"));  // with the Enter key's own break
         QCOMPARE(data->sent, QByteArray());
+        delete chat;
+    }
+
+    void enterInsideALongPastedRunBreaksItThere()
+    {
+        QPointer<frmChat> chat = new frmChat(nullptr, new FakeStreamSocket);
+        MessageBoxes boxes;
+        QApplication::clipboard()->setText(QString(3000, u'u'));
+        chat->NewText->paste();
+        // Inside the run, where the box holds it in a paragraph of its own.
+        QTextCursor caret(chat->NewText->document()->findBlockByNumber(1));
+        caret.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 10);
+        chat->NewText->setTextCursor(caret);
+        pressEnter(chat);  // not connected: the text and the Enter key's break stay
+        QCOMPARE(boxes.seen.size(), 1);
+        QCOMPARE(chat->NewText->Text(), QString(1034, u'u') + QStringLiteral("\r\n") + QString(1966, u'u'));
         delete chat;
     }
 
