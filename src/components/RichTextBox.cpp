@@ -383,11 +383,14 @@ void RichTextBox::SetSelText(const QString &text)
     trimToMaxLength();
 }
 
+// Entries leave a quarter of the bound at a time: the document copies all of
+// its text once some of it has gone, so that the copy happens seldom.
 void RichTextBox::trimToMaxLength()
 {
-    const qint64 excess = TextLength() - m_maxLength;
-    if (excess <= 0)
+    const qint64 length = TextLength();
+    if (length <= m_maxLength)
         return;
+    const qint64 excess = length - m_maxLength * 3 / 4;
     // The oldest entry that begins far enough down; the newest always stays.
     while (m_entryStarts.size() > 1 && m_entryStarts.front() - m_trimmed < excess)
         m_entryStarts.pop_front();

@@ -14,8 +14,9 @@
 //
 // An entry is what SetSelText appends at the start of a new paragraph at the
 // end. Text holds at most MaxLength characters: beyond it the oldest entries
-// leave from the top, whole, at a cost that does not grow with the transcript.
-// The newest entry always stays.
+// leave from the top, whole, until three quarters of it are left, at a cost
+// per character that does not grow with the transcript. The newest entry
+// always stays.
 class RichTextBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -25,7 +26,7 @@ public:
 
     // Far more than any conversation of people typing; it keeps a peer that
     // floods from filling the computer's memory.
-    static constexpr qsizetype DefaultMaxLength = 32'000'000;
+    static constexpr qsizetype DefaultMaxLength = 8'000'000;
     void SetMaxLength(qsizetype characters);
 
     // Keeps what the reader sees while it lives: their selection, and their
