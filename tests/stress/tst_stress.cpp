@@ -155,6 +155,7 @@ private slots:
         RawPeer raw;
         const QByteArray payload = hostilePayload();
         QVERIFY(!payload.contains("\r\n"));
+        raw.chat->rtxtChat->SetMaxLength(2 * payload.size());  // all of it stays
         raw.socket->write(payload);
         const QString expected = CodePage::decode(payload);
         // Every entry ends in the break the receiver adds, and nothing else is there.
