@@ -4,20 +4,29 @@
 #   make bench   builds and runs the benchmark
 #   make test-asan  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
 #   make package    a .deb of Brindlet in build/
+#   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
 
 PACKAGES := cmake g++ make qt6-base-dev fonts-dejavu-core dpkg-dev
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_TARGETS := codepage ports transcript
+FUZZ_SECONDS ?= 60
 BUILD := build
 JOBS ?= 2
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build run test bench test-asan package clean
+.PHONY: deps build run test bench test-asan package fuzz clean
 
-deps:
-	@missing=$$(for p in $(PACKAGES); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
+# Installs those of the Debian packages $(1) that are missing.
+define install_missing
+	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
 	if [ -n "$$missing" ]; then \
 		echo "Installing:" $$missing; \
 		$(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+endef
+
+deps:
+	$(call install_missing,$(PACKAGES))
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -42,5 +51,14 @@ test-asan: deps
 package: build
 	cd $(BUILD) && cpack
 
+fuzz: deps
+	$(call install_missing,$(FUZZ_PACKAGES))
+	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLET_FUZZ=ON
+	cmake --build $(BUILD)-fuzz -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
+	for target in $(FUZZ_TARGETS); do \
+		QT_QPA_PLATFORM=offscreen LSAN_OPTIONS=suppressions=tests/fuzz/lsan.supp ./$(BUILD)-fuzz/tests/fuzz_$$target -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+			-artifact_prefix=$(BUILD)-fuzz/ tests/fuzz/corpus/$$target || exit 1; \
+	done
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-asan
+	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz

@@ -20,17 +20,6 @@ void append(RichTextBox &box, const QString &text, bool bold = false, quint32 co
     box.SetSelText(text + QStringLiteral("\r\n"));
 }
 
-// Past the bound, the oldest entries leave until three quarters of it are
-// left; the newest stays.
-void trimmed(QStringList &entries, qsizetype bound)
-{
-    qsizetype length = entries.join(QString()).size();
-    if (length <= bound)
-        return;
-    while (entries.size() > 1 && length > bound * 3 / 4)
-        length -= entries.takeFirst().size();
-}
-
 }  // namespace
 
 class tst_RichTextBox : public QObject
@@ -142,7 +131,7 @@ private slots:
                                   + (i % 5 ? QString() : QStringLiteral("\r\nits second line"));
             append(box, entry, i % 2 == 1);
             entries << entry + QStringLiteral("\r\n");
-            trimmed(entries, 100);
+            keepNewestEntries(entries, 100);
             QCOMPARE(box.Text(), entries.join(QString()));
             QCOMPARE(box.TextLength(), entries.join(QString()).size());
         }
@@ -195,7 +184,7 @@ private slots:
                 entry += parts[random.bounded(parts.size())];
             append(box, entry, random.bounded(2) == 1);
             entries << entry + QStringLiteral("\r\n");
-            trimmed(entries, 20000);
+            keepNewestEntries(entries, 20000);
             const QString model = entries.join(QString());
             QCOMPARE(box.TextLength(), model.size());
             if (round % 10 == 0)
