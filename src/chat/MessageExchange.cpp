@@ -36,7 +36,7 @@ void frmChat::NewText_KeyPress(int &KeyAscii)
     } catch (const std::exception &) {
         setStatus(QStringLiteral("Connection state: ") + SocketStateText(savedState));
         MsgBox(this, savedState == StreamSocket::sckConnected ? QStringLiteral("Operation canceled")
-                                                        : QStringLiteral("Link to remote computer not established"));
+                                                              : QStringLiteral("Link to remote computer not established"));
     }
 }
 
