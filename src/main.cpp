@@ -9,6 +9,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(App::Title());
+    QGuiApplication::setDesktopFileName(App::DesktopFileName());
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(App::Major).arg(App::Minor).arg(App::Revision));
     QApplication::setWindowIcon(BrindletIcon());
     (new frmChat)->show();

@@ -8,4 +8,8 @@ inline QString Title() { return QStringLiteral(BRINDLET_TITLE); }
 constexpr int Major = BRINDLET_VERSION_MAJOR;
 constexpr int Minor = BRINDLET_VERSION_MINOR;
 constexpr int Revision = BRINDLET_VERSION_REVISION;
+// The name of the desktop entry that starts the program: the desktop links a
+// running window to its menu entry and icon by it (Wayland's app id), and by
+// the application name (X11's window class), which the entry names too.
+inline QString DesktopFileName() { return QStringLiteral("io.brindlet.Brindlet"); }
 }

@@ -1,5 +1,6 @@
 // The chat window as it opens, and the hidden Options dialog behind it.
 #include "chat/frmChat.h"
+#include "components/App.h"
 #include "components/Forms.h"
 #include "components/PictureBox.h"
 #include "components/RichTextBox.h"
@@ -10,6 +11,8 @@
 #include "options/frmOptions.h"
 
 #include <QComboBox>
+#include <QFileInfo>
+#include <QSettings>
 #include <QFrame>
 #include <QLabel>
 #include <QMenuBar>
@@ -147,6 +150,17 @@ private slots:
         QCOMPARE(Twips::Top(options->optionListen), Twips::Top(options->framListen));
         QVERIFY(options->children().indexOf(options->optionListen) > options->children().indexOf(options->framListen));
         QCOMPARE(twipsGeometry(options->cboLocalPort), QRectF(2070, 450, 1305, 330));  // inside its frame
+    }
+
+    // The running window names the desktop entry that starts it: its Wayland
+    // app id is the entry's name, its X11 class the entry's StartupWMClass.
+    void windowAndMenuEntryAreOneProgram()
+    {
+        QSettings entry(QStringLiteral(DESKTOP_ENTRY), QSettings::IniFormat);
+        entry.beginGroup(QStringLiteral("Desktop Entry"));
+        QCOMPARE(QFileInfo(QStringLiteral(DESKTOP_ENTRY)).completeBaseName(), App::DesktopFileName());
+        QCOMPARE(entry.value(QStringLiteral("Icon")).toString(), App::DesktopFileName());
+        QCOMPARE(entry.value(QStringLiteral("StartupWMClass")).toString(), App::Title());
     }
 
     void selectingAnOptionSwitchesTheSides()
