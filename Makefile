@@ -3,7 +3,7 @@
 #   make test    installs what is missing, builds, runs the test suite headless
 #   make bench   builds and runs the benchmark
 #   make test-asan  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
-#   make package    a .deb of Brindlet in build/, checked by lintian
+#   make package    a .deb of Brindlet in build/, checked by lintian and appstreamcli
 #   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
 
 PACKAGES := cmake g++ make qt6-base-dev fonts-dejavu-core dpkg-dev
@@ -49,7 +49,8 @@ test-asan: deps
 	cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
 
 package: build
-	$(call install_missing,lintian)
+	$(call install_missing,lintian appstream)
+	appstreamcli validate --no-net packaging/io.brindlet.Brindlet.metainfo.xml
 	cd $(BUILD) && cpack
 	lintian --fail-on error,warning $(BUILD)/brindlet_*_amd64.deb
 
