@@ -7,13 +7,12 @@
 
 // The transcript's rich-text box: plain text in character styles, entered only
 // through a text cursor with an explicit format, never parsed as markup.
-// Text reports exactly what was inserted: "\r\n" stands for a paragraph break,
-// and a lone "\r" or "\n" is kept (shown as a line break within the paragraph).
-// Positions count characters of Text. Appending and TextLength() cost the same
-// however long the transcript has grown.
+// Text reports exactly what was inserted: "\r\n", a lone "\r" and a lone "\n"
+// each come back as they went in, all shown as line breaks. Positions count
+// characters of Text. Appending and TextLength() cost the same however long
+// the transcript has grown.
 //
-// An entry is what SetSelText appends at the start of a new paragraph at the
-// end. Text holds at most MaxLength characters: beyond it the oldest entries
+// An entry is what SetSelText appends at the end. Text holds at most MaxLength characters: beyond it the oldest entries
 // leave from the top, whole, until three quarters of it are left, at a cost
 // per character that does not grow with the transcript. The newest entry
 // always stays.
