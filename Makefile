@@ -6,7 +6,7 @@
 #   make package    a .deb of Brindlet in build/, checked by lintian and appstreamcli
 #   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
 
-PACKAGES := cmake g++ make qt6-base-dev fonts-dejavu-core dpkg-dev
+PACKAGES := cmake g++ make qt6-base-dev qt6-svg-dev fonts-dejavu-core dpkg-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_TARGETS := codepage ports transcript
 FUZZ_SECONDS ?= 60

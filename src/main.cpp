@@ -1,4 +1,3 @@
-#include "about/BrindletIcon.h"
 #include "chat/frmChat.h"
 #include "components/App.h"
 
@@ -11,7 +10,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(App::Title());
     QGuiApplication::setDesktopFileName(App::DesktopFileName());
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(App::Major).arg(App::Minor).arg(App::Revision));
-    QApplication::setWindowIcon(BrindletIcon());
+    QApplication::setWindowIcon(App::Icon());
     (new frmChat)->show();
     const int status = QApplication::exec();
     // Every window is closed and every connection ended. A name lookup still

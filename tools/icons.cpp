@@ -1,23 +1,31 @@
-// Writes the program's picture as hicolor icons, scaled without smoothing:
-//   brindlet_icons DIRECTORY   ->  DIRECTORY/hicolor/SIZExSIZE/apps/io.brindlet.Brindlet.png
-#include "about/BrindletIcon.h"
-
+// Draws the program's icon from its SVG source as hicolor PNGs:
+//   brindlet_icons SOURCE.svg DIRECTORY SIZE...
+//     ->  DIRECTORY/hicolor/SIZExSIZE/apps/io.brindlet.Brindlet.png for each SIZE
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
 
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QDir root(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("."));
-    const QImage picture = BrindletIcon().toImage();
-    for (const int size : {16, 32, 48, 64, 128, 256}) {
-        const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(size);
-        if (!root.mkpath(folder))
-            return 1;
-        const QImage scaled = picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        if (!scaled.save(root.filePath(folder + QStringLiteral("/io.brindlet.Brindlet.png"))))
+    const QStringList arguments = QGuiApplication::arguments();
+    QSvgRenderer source(arguments.value(1));
+    const QDir root(arguments.value(2));
+    if (!source.isValid() || arguments.size() < 4)
+        return 1;
+    for (const QString &size : arguments.mid(3)) {
+        const int pixels = size.toInt();
+        const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(pixels);
+        QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        QPainter painter(&image);
+        source.render(&painter);
+        painter.end();
+        if (pixels <= 0 || !root.mkpath(folder)
+            || !image.save(root.filePath(folder + QStringLiteral("/io.brindlet.Brindlet.png"))))
             return 1;
     }
     return 0;

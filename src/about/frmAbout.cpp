@@ -46,7 +46,6 @@ void frmAbout::buildControls()
                    | Qt::WindowCloseButtonHint);
     setFont(DesignFont(QStringLiteral("Sans Serif"), 8.25));
     setFixedSize(Twips::ToPixelsX(5730), Twips::ToPixelsY(3555));
-    setWindowIcon(BrindletIcon());
     // Black texts on a light box, as its etched rule is drawn for, whatever
     // the desktop's theme; a theme may colour buttons and labels on its own.
     const QPalette light(QColor(240, 240, 240));

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <QIcon>
 #include <QString>
 
-// The program's title and version.
+// The program's title, version and icon.
 namespace App {
 inline QString Title() { return QStringLiteral(BRINDLET_TITLE); }
 constexpr int Major = BRINDLET_VERSION_MAJOR;
@@ -12,4 +13,6 @@ constexpr int Revision = BRINDLET_VERSION_REVISION;
 // running window to its menu entry and icon by it (Wayland's app id), and by
 // the application name (X11's window class), which the entry names too.
 inline QString DesktopFileName() { return QStringLiteral("io.brindlet.Brindlet"); }
+// The icon the menu entry shows, at every size it was drawn in, for the windows.
+QIcon Icon();
 }

@@ -161,6 +161,11 @@ private slots:
         QCOMPARE(QFileInfo(QStringLiteral(DESKTOP_ENTRY)).completeBaseName(), App::DesktopFileName());
         QCOMPARE(entry.value(QStringLiteral("Icon")).toString(), App::DesktopFileName());
         QCOMPARE(entry.value(QStringLiteral("StartupWMClass")).toString(), App::Title());
+        // The windows carry the entry's icon drawn at the sizes panels and
+        // title bars ask for, so none of them is a blurred rescale.
+        const QList<QSize> drawn = App::Icon().availableSizes();
+        for (const int size : {16, 32, 48, 256})
+            QVERIFY2(drawn.contains(QSize(size, size)), qPrintable(QString::number(size)));
     }
 
     void selectingAnOptionSwitchesTheSides()
