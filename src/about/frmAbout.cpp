@@ -2,6 +2,7 @@
 
 #include "about/BrindletIcon.h"
 #include "components/App.h"
+#include "components/EventBoundary.h"
 #include "components/Fonts.h"
 #include "components/Forms.h"
 #include "components/Twips.h"
@@ -36,7 +37,7 @@ frmAbout::frmAbout()
     setAttribute(Qt::WA_DeleteOnClose);
     Forms::Load(this);
     buildControls();
-    Form_Load();
+    Events::Raise(this, EVENT_HANDLER(frmAbout::Form_Load));
 }
 
 void frmAbout::buildControls()
@@ -68,7 +69,7 @@ void frmAbout::buildControls()
     cmdOK->setDefault(true);
     Twips::Place(cmdOK, 4245, 3120, 1260, 345);
     cmdOK->setFocus();
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    Events::Connect(cmdOK, &QPushButton::clicked, this, EVENT_HANDLER(frmAbout::cmdOK_Click));
 }
 
 void frmAbout::Form_Load()

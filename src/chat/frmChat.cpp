@@ -58,7 +58,7 @@ frmChat::frmChat(StreamSocket *listener, StreamSocket *data)
     buildMenus();
     placeWindow();
     wireEvents();
-    RaiseEvent("Form_Load", [this] { Form_Load(); });
+    Events::Raise(this, EVENT_HANDLER(frmChat::Form_Load));
 }
 
 frmChat::~frmChat() = default;
@@ -137,38 +137,27 @@ void frmChat::placeWindow()
                 Twips::ToPixelsY(4845) + menuHeight);
 }
 
-// Connects an event to its handler, which takes the event's arguments or
-// none of them, through the boundary that keeps a failure in the handler
-// from going further.
-template <typename Sender, typename Event, typename... Args>
-void frmChat::handle(Sender *sender, Event event, const char *name, void (frmChat::*handler)(Args...))
-{
-    connect(sender, event, this, [this, name, handler](Args... args) {
-        RaiseEvent(name, [&] { (this->*handler)(std::forward<Args>(args)...); });
-    });
-}
-
 void frmChat::wireEvents()
 {
     clientArea->installEventFilter(this);
     NewText->installEventFilter(this);
     rtxtChat->installEventFilter(this);
 
-    handle(cmdConnect, &QPushButton::clicked, "cmdConnect_Click", &frmChat::cmdConnect_Click);
-    handle(wsockListener, &StreamSocket::ConnectionRequest, "wsockListener_ConnectionRequest",
-           &frmChat::wsockListener_ConnectionRequest);
-    handle(wsockListener, &StreamSocket::Error, "wsockListener_Error", &frmChat::wsockListener_Error);
-    handle(wsockData, &StreamSocket::Connected, "wsockData_Connect", &frmChat::wsockData_Connect);
-    handle(wsockData, &StreamSocket::Closed, "wsockData_Close", &frmChat::wsockData_Close);
-    handle(wsockData, &StreamSocket::Error, "wsockData_Error", &frmChat::wsockData_Error);
-    handle(wsockData, &StreamSocket::DataArrival, "wsockData_DataArrival", &frmChat::wsockData_DataArrival);
-    handle(NewText, &TextBox::KeyPress, "NewText_KeyPress", &frmChat::NewText_KeyPress);
-    handle(NewText, &TextBox::KeyUp, "NewText_KeyUp", &frmChat::NewText_KeyUp);
-    handle(picSep, &PictureBox::MouseDown, "picSep_MouseDown", &frmChat::picSep_MouseDown);
-    handle(picSep, &PictureBox::MouseMove, "picSep_MouseMove", &frmChat::picSep_MouseMove);
-    handle(mnuOption, &QAction::triggered, "mnuOption_Click", &frmChat::mnuOption_Click);
-    handle(mnuAbout, &QAction::triggered, "mnuAbout_Click", &frmChat::mnuAbout_Click);
-    handle(mnuExit, &QAction::triggered, "mnuExit_Click", &frmChat::mnuExit_Click);
+    using Events::Connect;
+    Connect(cmdConnect, &QPushButton::clicked, this, EVENT_HANDLER(frmChat::cmdConnect_Click));
+    Connect(wsockListener, &StreamSocket::ConnectionRequest, this, EVENT_HANDLER(frmChat::wsockListener_ConnectionRequest));
+    Connect(wsockListener, &StreamSocket::Error, this, EVENT_HANDLER(frmChat::wsockListener_Error));
+    Connect(wsockData, &StreamSocket::Connected, this, EVENT_HANDLER(frmChat::wsockData_Connect));
+    Connect(wsockData, &StreamSocket::Closed, this, EVENT_HANDLER(frmChat::wsockData_Close));
+    Connect(wsockData, &StreamSocket::Error, this, EVENT_HANDLER(frmChat::wsockData_Error));
+    Connect(wsockData, &StreamSocket::DataArrival, this, EVENT_HANDLER(frmChat::wsockData_DataArrival));
+    Connect(NewText, &TextBox::KeyPress, this, EVENT_HANDLER(frmChat::NewText_KeyPress));
+    Connect(NewText, &TextBox::KeyUp, this, EVENT_HANDLER(frmChat::NewText_KeyUp));
+    Connect(picSep, &PictureBox::MouseDown, this, EVENT_HANDLER(frmChat::picSep_MouseDown));
+    Connect(picSep, &PictureBox::MouseMove, this, EVENT_HANDLER(frmChat::picSep_MouseMove));
+    Connect(mnuOption, &QAction::triggered, this, EVENT_HANDLER(frmChat::mnuOption_Click));
+    Connect(mnuAbout, &QAction::triggered, this, EVENT_HANDLER(frmChat::mnuAbout_Click));
+    Connect(mnuExit, &QAction::triggered, this, EVENT_HANDLER(frmChat::mnuExit_Click));
 }
 
 frmOptions *frmChat::Options() const { return m_options; }
@@ -180,7 +169,7 @@ float frmChat::ScaleHeight() const { return Twips::Height(clientArea); }
 bool frmChat::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == clientArea && event->type() == QEvent::Resize)
-        RaiseEvent("Form_Resize", [this] { Form_Resize(); });
+        Events::Raise(this, EVENT_HANDLER(frmChat::Form_Resize));
     // The menu's shortcut comes before the focused control: the text boxes
     // would otherwise claim Ctrl+X as Cut.
     if (event->type() == QEvent::ShortcutOverride
@@ -195,13 +184,13 @@ void frmChat::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange)
-        RaiseEvent("Form_Resize", [this] { Form_Resize(); });
+        Events::Raise(this, EVENT_HANDLER(frmChat::Form_Resize));
 }
 
 void frmChat::closeEvent(QCloseEvent *event)
 {
     int cancel = 0;
-    RaiseEvent("Form_Unload", [&] { Form_Unload(cancel); });
+    Events::Raise(this, EVENT_HANDLER(frmChat::Form_Unload), cancel);
     event->setAccepted(cancel == 0);
 }
 

@@ -70,8 +70,6 @@ private:
     void buildMenus();
     void placeWindow();
     void wireEvents();
-    template <typename Sender, typename Event, typename... Args>
-    void handle(Sender *sender, Event event, const char *name, void (frmChat::*handler)(Args...));
 
     void Form_Load();
     void Form_Resize();

@@ -2,6 +2,7 @@
 
 #include "chat/frmChat.h"
 #include "components/App.h"
+#include "components/EventBoundary.h"
 #include "components/Fonts.h"
 #include "components/Forms.h"
 #include "components/MessageBox.h"
@@ -75,7 +76,7 @@ frmOptions::frmOptions(frmChat &chat)
     setObjectName(QStringLiteral("frmOptions"));
     Forms::Load(this);
     buildControls();
-    Form_Load();
+    Events::Raise(this, EVENT_HANDLER(frmOptions::Form_Load));
 }
 
 void frmOptions::buildControls()
@@ -133,16 +134,18 @@ void frmOptions::buildControls()
 
     for (QWidget *control : findChildren<QWidget *>())
         control->installEventFilter(this);
+    // An option button is clicked when it becomes the selected one, by mouse,
+    // keyboard or program.
     connect(optionConnect, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            optionConnect_Click();
+            Events::Raise(this, EVENT_HANDLER(frmOptions::optionConnect_Click));
     });
     connect(optionListen, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
-            optionListen_Click();
+            Events::Raise(this, EVENT_HANDLER(frmOptions::optionListen_Click));
     });
-    connect(cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+    Events::Connect(cmdOK, &QPushButton::clicked, this, EVENT_HANDLER(frmOptions::cmdOK_Click));
+    Events::Connect(cmdCancel, &QPushButton::clicked, this, EVENT_HANDLER(frmOptions::cmdCancel_Click));
 }
 
 void frmOptions::Form_Load()
@@ -203,11 +206,11 @@ QComboBox *frmOptions::boxOf(const QWidget *control) const
 void frmOptions::validate(QComboBox *box, bool &Cancel)
 {
     if (box == cboIP)
-        cboIP_Validate(Cancel);
+        Events::Raise(this, EVENT_HANDLER(frmOptions::cboIP_Validate), Cancel);
     else if (box == cboPort)
-        cboPort_Validate(Cancel);
+        Events::Raise(this, EVENT_HANDLER(frmOptions::cboPort_Validate), Cancel);
     else
-        cboLocalPort_Validate(Cancel);
+        Events::Raise(this, EVENT_HANDLER(frmOptions::cboLocalPort_Validate), Cancel);
 }
 
 // The focus has just come to a control of the dialog. If it left a box for
@@ -288,5 +291,5 @@ void frmOptions::cmdCancel_Click()
 // Escape and the title bar's close box cancel, as the Cancel button does.
 void frmOptions::reject()
 {
-    cmdCancel_Click();
+    Events::Raise(this, EVENT_HANDLER(frmOptions::cmdCancel_Click));
 }

@@ -369,7 +369,7 @@ private slots:
         FakeChat fake;
         fake.data->state = StreamSocket::sckConnected;
         fake.data->failClose = true;
-        QTest::ignoreMessage(QtWarningMsg, "Unhandled failure in wsockListener_ConnectionRequest: Close failed");
+        QTest::ignoreMessage(QtWarningMsg, "Unhandled failure in frmChat::wsockListener_ConnectionRequest: Close failed");
         fake.listener->raiseConnectionRequest(3);  // closing the old conversation throws
         QCOMPARE(fake.data->calls, QStringList{QStringLiteral("Close")});
         QCOMPARE(fake.chat->windowTitle(), QStringLiteral("Brindlet"));
