@@ -3,8 +3,9 @@
 // and input box.
 //
 // Each assignment reads what it uses back from the controls, so the pixel
-// rounding of one step carries into the next, and each is independent: a
-// control that refuses a negative size keeps its old one and the rest go on.
+// rounding of one step carries into the next. A control refuses a negative
+// width or height and keeps its old one; the layout then goes on with the
+// next step, which reads the kept size.
 
 #include "chat/frmChat.h"
 
@@ -15,40 +16,25 @@
 #include "components/Twips.h"
 
 #include <QLabel>
-#include <exception>
 
 using namespace Twips;
-
-namespace {
-
-// Runs one assignment; a refused one leaves its control as it was, silently.
-template <typename Assignment>
-void step(Assignment &&assignment)
-{
-    try {
-        assignment();
-    } catch (const std::exception &) {
-    }
-}
-
-}  // namespace
 
 void frmChat::Form_Resize()
 {
     if (isMinimized())
         return;
-    step([&] { SetLeft(NewText, 2 * TwipsPerPixelX()); });
-    step([&] { SetLeft(lblNewText, Left(NewText)); });
-    step([&] { SetLeft(picSep, Left(NewText)); });
-    step([&] { SetLeft(rtxtChat, Left(NewText)); });
-    step([&] { SetWidth(NewText, ScaleWidth() - 4 * TwipsPerPixelX()); });
-    step([&] { SetWidth(lblNewText, Width(NewText)); });
-    step([&] { SetWidth(picSep, Width(NewText)); });
-    step([&] { SetWidth(rtxtChat, Width(NewText)); });
-    step([&] { SetTop(NewText, ((ScaleHeight() - Height(NewText)) - 2 * TwipsPerPixelY()) - Height(sbarChat)); });
-    step([&] { SetTop(lblNewText, (Top(NewText) - Height(lblNewText)) - 1 * TwipsPerPixelY()); });
-    step([&] { SetTop(picSep, (Top(lblNewText) - Height(picSep)) - 2 * TwipsPerPixelY()); });
-    step([&] { SetHeight(rtxtChat, (Top(picSep) - Top(rtxtChat)) - 2 * TwipsPerPixelY()); });
+    SetLeft(NewText, 2 * TwipsPerPixelX());
+    SetLeft(lblNewText, Left(NewText));
+    SetLeft(picSep, Left(NewText));
+    SetLeft(rtxtChat, Left(NewText));
+    SetWidth(NewText, ScaleWidth() - 4 * TwipsPerPixelX());
+    SetWidth(lblNewText, Width(NewText));
+    SetWidth(picSep, Width(NewText));
+    SetWidth(rtxtChat, Width(NewText));
+    SetTop(NewText, ((ScaleHeight() - Height(NewText)) - 2 * TwipsPerPixelY()) - Height(sbarChat));
+    SetTop(lblNewText, (Top(NewText) - Height(lblNewText)) - 1 * TwipsPerPixelY());
+    SetTop(picSep, (Top(lblNewText) - Height(picSep)) - 2 * TwipsPerPixelY());
+    SetHeight(rtxtChat, (Top(picSep) - Top(rtxtChat)) - 2 * TwipsPerPixelY());
 }
 
 void frmChat::picSep_MouseDown(int, int, float, float Y)
@@ -60,9 +46,9 @@ void frmChat::picSep_MouseMove(int Button, int, float, float Y)
 {
     if (Button != 1)
         return;
-    step([&] { SetTop(picSep, (Top(picSep) + Y) - sngSepGrabY); });
-    step([&] { SetHeight(rtxtChat, (Top(picSep) - Top(rtxtChat)) - 2 * TwipsPerPixelY()); });
-    step([&] { SetTop(lblNewText, (Top(picSep) + Height(picSep)) + 1 * TwipsPerPixelY()); });
-    step([&] { SetTop(NewText, (Top(lblNewText) + Height(lblNewText)) + 1 * TwipsPerPixelY()); });
-    step([&] { SetHeight(NewText, ((ScaleHeight() - Top(NewText)) - 2 * TwipsPerPixelY()) - Height(sbarChat)); });
+    SetTop(picSep, (Top(picSep) + Y) - sngSepGrabY);
+    SetHeight(rtxtChat, (Top(picSep) - Top(rtxtChat)) - 2 * TwipsPerPixelY());
+    SetTop(lblNewText, (Top(picSep) + Height(picSep)) + 1 * TwipsPerPixelY());
+    SetTop(NewText, (Top(lblNewText) + Height(lblNewText)) + 1 * TwipsPerPixelY());
+    SetHeight(NewText, ((ScaleHeight() - Top(NewText)) - 2 * TwipsPerPixelY()) - Height(sbarChat));
 }

@@ -1,7 +1,5 @@
 #include "components/Twips.h"
 
-#include "components/ComponentError.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -16,12 +14,6 @@ float twipsPerPixel(bool horizontal)
     const QScreen *screen = QGuiApplication::primaryScreen();
     const qreal dpi = !screen ? 96.0 : horizontal ? screen->logicalDotsPerInchX() : screen->logicalDotsPerInchY();
     return twipsPerInch / static_cast<float>(std::round(dpi));
-}
-
-void refuseNegative(float twips)
-{
-    if (twips < 0)
-        throw ComponentError(ErrorNumber::InvalidPropertyValue, QStringLiteral("Invalid property value"));
 }
 
 }  // namespace
@@ -40,16 +32,20 @@ float Twips::Height(const QWidget *control) { return control->height() * TwipsPe
 void Twips::SetLeft(QWidget *control, float twips) { control->move(ToPixelsX(twips), control->y()); }
 void Twips::SetTop(QWidget *control, float twips) { control->move(control->x(), ToPixelsY(twips)); }
 
-void Twips::SetWidth(QWidget *control, float twips)
+bool Twips::SetWidth(QWidget *control, float twips)
 {
-    refuseNegative(twips);
+    if (twips < 0)
+        return false;
     control->resize(ToPixelsX(twips), control->height());
+    return true;
 }
 
-void Twips::SetHeight(QWidget *control, float twips)
+bool Twips::SetHeight(QWidget *control, float twips)
 {
-    refuseNegative(twips);
+    if (twips < 0)
+        return false;
     control->resize(control->width(), ToPixelsY(twips));
+    return true;
 }
 
 void Twips::Place(QWidget *control, float left, float top, float width, float height)

@@ -17,9 +17,9 @@ float Height(const QWidget *control);
 
 void SetLeft(QWidget *control, float twips);
 void SetTop(QWidget *control, float twips);
-// A negative width or height is refused with ComponentError; the control stays as it was.
-void SetWidth(QWidget *control, float twips);
-void SetHeight(QWidget *control, float twips);
+// A negative width or height is refused: the control stays as it was, and the result is false.
+bool SetWidth(QWidget *control, float twips);
+bool SetHeight(QWidget *control, float twips);
 
 // Places a control by its design geometry.
 void Place(QWidget *control, float left, float top, float width, float height);

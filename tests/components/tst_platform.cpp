@@ -32,11 +32,11 @@ private slots:
     {
         QWidget control;
         Twips::Place(&control, 0, 0, 300, 150);
-        QVERIFY_THROWS_EXCEPTION(ComponentError, Twips::SetWidth(&control, -1));
-        QVERIFY_THROWS_EXCEPTION(ComponentError, Twips::SetHeight(&control, -15));
+        QVERIFY(!Twips::SetWidth(&control, -1));
+        QVERIFY(!Twips::SetHeight(&control, -15));
         QCOMPARE(Twips::Width(&control), 300.0f);
         QCOMPARE(Twips::Height(&control), 150.0f);
-        Twips::SetHeight(&control, 0);
+        QVERIFY(Twips::SetHeight(&control, 0));
         QCOMPARE(Twips::Height(&control), 0.0f);
     }
 
