@@ -43,6 +43,10 @@ signals:
     void Connected();
     void DataArrival(qint32 bytesTotal);
     void Closed();
+    // Description and CancelDisplay are written back: a handler may reword the
+    // description, and setting CancelDisplay to true keeps the socket from
+    // showing the error itself. Only a direct connection (the default within
+    // the GUI thread) can write them back; a queued one cannot carry references.
     void Error(qint16 Number, QString &Description, qint32 Scode, const QString &Source,
                const QString &HelpFile, qint32 HelpContext, bool &CancelDisplay);
 

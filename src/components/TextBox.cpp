@@ -79,9 +79,18 @@ void TextBox::SetText(const QString &text)
 
 void TextBox::keyPressEvent(QKeyEvent *event)
 {
+    QString typed;
     for (const QChar c : event->text()) {
         int keyAscii = c.unicode();
         emit KeyPress(keyAscii);
+        if (keyAscii != 0)
+            typed += QChar(char16_t(keyAscii));
+    }
+    // A handler changed or cancelled a character: what it left is typed instead of the key.
+    if (typed != event->text()) {
+        if (!isReadOnly())
+            insertPlainText(typed);
+        return;
     }
     // A paragraph the user begins never continues another.
     if (event->matches(QKeySequence::InsertParagraphSeparator) && !isReadOnly()) {

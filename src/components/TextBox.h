@@ -5,6 +5,10 @@
 // A multi-line text box. Text reports line breaks as "\r\n". KeyPress is
 // raised with the character code of each character key before the box
 // handles the key; KeyUp when a key is released.
+//
+// KeyAscii is written back: a handler that sets it to 0 cancels the key, one
+// that sets another code types that character instead. Only a direct
+// connection (the default within the GUI thread) can write it back.
 class TextBox : public QPlainTextEdit
 {
     Q_OBJECT

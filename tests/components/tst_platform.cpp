@@ -3,6 +3,7 @@
 #include "components/Conversion.h"
 #include "components/Forms.h"
 #include "components/MessageBox.h"
+#include "components/TextBox.h"
 #include "components/Twips.h"
 #include "MessageBoxes.h"
 
@@ -38,6 +39,20 @@ private slots:
         QCOMPARE(Twips::Height(&control), 150.0f);
         QVERIFY(Twips::SetHeight(&control, 0));
         QCOMPARE(Twips::Height(&control), 0.0f);
+    }
+
+    // What a KeyPress handler writes back is what the box types.
+    void keyPressHandlerCancelsOrChangesTheKey()
+    {
+        TextBox box;
+        QObject::connect(&box, &TextBox::KeyPress, [](int &KeyAscii) {
+            if (KeyAscii == 'x')
+                KeyAscii = 0;
+            else if (KeyAscii == 'a')
+                KeyAscii = 'b';
+        });
+        QTest::keyClicks(&box, QStringLiteral("xaxy"));
+        QCOMPARE(box.Text(), QStringLiteral("by"));
     }
 
     void textToLong_data()
