@@ -4,10 +4,13 @@
 //   brindlet_bench --ingest lines|unbroken|anchor [--quick]   one ingest, for the run above
 //   brindlet_bench --flood MEGABYTES                          one flood, for the run above
 //   brindlet_bench --paste [--quick]                          only the paste-and-send figures
+#include "ChatWindow.h"
+#include "FakeStreamSocket.h"
 #include "FreePort.h"
+#include "Process.h"
+#include "StallWatch.h"
 #include "chat/frmChat.h"
 #include "components/CodePage.h"
-#include "components/FakeStreamSocket.h"
 #include "components/RichTextBox.h"
 #include "components/TcpStreamSocket.h"
 #include "components/TextBox.h"
@@ -65,14 +68,6 @@ void printMachine()
         }
     }
     printf("Machine: %s, %d cores, Qt %s\n", qPrintable(model), std::thread::hardware_concurrency(), qVersion());
-}
-
-qint64 residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return 0;
-    return statm.readAll().split(' ').value(1).toLongLong() * sysconf(_SC_PAGESIZE);
 }
 
 template <typename Condition>
@@ -166,6 +161,17 @@ private:
     std::thread m_thread;
 };
 
+// A shown chat window that has dialled the port on 127.0.0.1 and got through.
+frmChat *dialledChat(quint16 port)
+{
+    auto *chat = new frmChat;
+    chat->strRemotePort = QString::number(port);
+    chat->show();
+    chat->cmdConnect->click();
+    spinUntil([&] { return chat->wsockData->State() == StreamSocket::sckConnected; });
+    return chat;
+}
+
 void benchSendLatency()
 {
     const int sends = quick ? 200 : 1000;
@@ -173,15 +179,11 @@ void benchSendLatency()
     QList<double> chatTimes, anchorTimes;
 
     TimingPeer chatPeer;
-    auto *chat = new frmChat;
-    chat->strRemotePort = QString::number(chatPeer.port);
-    chat->show();
-    chat->cmdConnect->click();
-    spinUntil([&] { return chat->wsockData->State() == StreamSocket::sckConnected; });
+    frmChat *chat = dialledChat(chatPeer.port);
     qint64 sent = 0;
     for (int i = 0; i < warmUp + sends; ++i) {
         const QString text = QStringLiteral("message number %1").arg(i);
-        chat->NewText->setPlainText(text);
+        chat->NewText->SetText(text);
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
         const auto start = std::chrono::steady_clock::now();
@@ -346,28 +348,20 @@ struct IngestResult
 };
 
 // Runs the event loop until done() while the payload floods in, measuring the
-// longest time a repeating zero-interval timer was kept waiting.
+// longest time the event loop was kept waiting.
 template <typename Done>
 IngestResult ingest(quint16 port, const QByteArray &payload, Done done, qint64 total = -1)
 {
     total = total < 0 ? payload.size() : total;
     IngestResult result;
-    QElapsedTimer sinceTick;
-    QTimer tick;
-    tick.setInterval(0);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        result.worstStallMs = qMax(result.worstStallMs, sinceTick.nsecsElapsed() / 1e6);
-        sinceTick.restart();
-    });
     const qint64 residentBefore = residentBytes();
     QElapsedTimer timer;
     timer.start();
-    sinceTick.start();
-    tick.start();
+    const StallWatch stalls;
     std::thread sender = startSender(port, payload, total);
     const bool finished = spinUntil(done, 600000);
     const double seconds = timer.nsecsElapsed() / 1e9;
-    tick.stop();
+    result.worstStallMs = stalls.worstMs();
     sender.join();
     result.megabytesPerSecond = finished ? total / 1e6 / seconds : 0;
     result.residentGrowthPerByte = double(residentBytes() - residentBefore) / total;
@@ -509,41 +503,23 @@ QString pastedText(qsizetype size, const QString &kind)
 double pasteAndSendWorstStallMs(const QString &text)
 {
     TimingPeer peer;
-    auto *chat = new frmChat;
-    chat->strRemotePort = QString::number(peer.port);
-    chat->show();
-    chat->cmdConnect->click();
-    spinUntil([&] { return chat->wsockData->State() == StreamSocket::sckConnected; });
+    frmChat *chat = dialledChat(peer.port);
     QApplication::clipboard()->setText(text);
 
-    double worstMs = 0;
-    QElapsedTimer sinceTick;
-    QTimer tick;
-    tick.setInterval(0);
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        worstMs = qMax(worstMs, sinceTick.nsecsElapsed() / 1e6);
-        sinceTick.restart();
-    });
-    sinceTick.start();
-    tick.start();
+    const StallWatch stalls;
     bool pasted = false;
     QTimer::singleShot(0, chat, [&] {
         chat->NewText->paste();
         pasted = true;
     });
     spinUntil([&] { return pasted; });
-    QTimer::singleShot(0, chat, [&] {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-        QApplication::sendEvent(chat->NewText, &press);
-        QApplication::sendEvent(chat->NewText, &release);
-    });
+    QTimer::singleShot(0, chat, [&] { pressEnter(chat); });
     const qint64 bytes = CodePage::encode(text).size();
     spinUntil([&] { return peer.received >= bytes; });
     QElapsedTimer settle;
     settle.start();
     spinUntil([&] { return settle.elapsed() > 200; });  // the window draws what changed
-    tick.stop();
+    const double worstMs = stalls.worstMs();
     delete chat;
     return worstMs;
 }

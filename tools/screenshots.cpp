@@ -5,6 +5,7 @@
 #include "components/RichTextBox.h"
 #include "components/StatusBar.h"
 #include "options/frmOptions.h"
+#include "Transcript.h"
 
 #include <QApplication>
 #include <QDir>
@@ -20,14 +21,6 @@ void save(QWidget *window, const QDir &directory, const QString &name)
     window->grab().save(directory.filePath(name));
 }
 
-void appendEntry(RichTextBox *transcript, const QString &text, bool own)
-{
-    transcript->SetSelStart(transcript->TextLength());
-    transcript->SetSelBold(own);
-    transcript->SetSelColor(own ? 0x000000 : 0xFF0000);
-    transcript->SetSelText(text + QStringLiteral("\r\n"));
-}
-
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -38,9 +31,9 @@ int main(int argc, char *argv[])
 
     auto *chat = new frmChat;
     chat->setWindowTitle(chat->windowTitle() + QStringLiteral(" (connected)"));
-    appendEntry(chat->rtxtChat, QStringLiteral("Hello! Are you there?"), true);
-    appendEntry(chat->rtxtChat, QStringLiteral("Yes, I'm here. The build is green."), false);
-    appendEntry(chat->rtxtChat, QStringLiteral("Great, let's ship it."), true);
+    appendEntry(*chat->rtxtChat, QStringLiteral("Hello! Are you there?\r\n"), true);
+    appendEntry(*chat->rtxtChat, QStringLiteral("Yes, I'm here. The build is green.\r\n"), false);
+    appendEntry(*chat->rtxtChat, QStringLiteral("Great, let's ship it.\r\n"), true);
     chat->sbarChat->Panels(1)->setText(QStringLiteral("Connection Connected"));
     save(chat, directory, QStringLiteral("chat-window.png"));
 

@@ -8,6 +8,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 
 namespace {
 
@@ -163,6 +164,7 @@ RichTextBox::RichTextBox(QWidget *parent)
     m_selFormat.setFontWeight(QFont::Normal);
     m_selFormat.setForeground(QColor(Qt::black));
     countTextOffsets(document()->firstBlock());
+    connect(document(), &QTextDocument::contentsChange, this, &RichTextBox::followChange);
 }
 
 QString RichTextBox::Text() const
@@ -254,10 +256,32 @@ void RichTextBox::setSelection(const QTextCursor &cursor)
 void RichTextBox::SetText(const QString &text)
 {
     document()->clear();
-    countTextOffsets(document()->firstBlock());
-    m_trimmed = 0;
-    m_entryStarts.clear();
     SetSelText(text);
+}
+
+// Whatever changed the document, these operations or the text edit's own, the
+// paragraphs' offsets are counted again from the change on, and the entries
+// move with the text. Text added at the end is a new entry.
+void RichTextBox::followChange(int position, int, int added)
+{
+    const int end = document()->characterCount() - 1;
+    position = qMin(position, end);
+    countTextOffsets(document()->findBlock(position));
+    const qint64 start = textOffset(position);
+    const qint64 addedText = textOffset(qMin(position + added, end)) - start;
+    const qint64 length = TextLength();
+    const qint64 removedText = m_textLength - length + addedText;
+    if (removedText == 0 && start == m_textLength && addedText > 0) {
+        m_entryStarts.push_back(start);
+    } else if (removedText != addedText) {
+        // Entries that began in the replaced text are gone; those after it move.
+        const auto first = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), start + (removedText == 0));
+        const auto after = std::lower_bound(first, m_entryStarts.end(), start + removedText);
+        for (auto entry = after; entry != m_entryStarts.end(); ++entry)
+            *entry += addedText - removedText;
+        m_entryStarts.erase(first, after);
+    }
+    m_textLength = length;
 }
 
 void RichTextBox::SetMaxLength(qsizetype characters)
@@ -309,8 +333,7 @@ int RichTextBox::documentPosition(qsizetype offset) const
 qsizetype RichTextBox::textOffset(int position) const
 {
     const QTextBlock block = document()->findBlock(position);
-    const int base = document()->firstBlock().userState();
-    return position + block.blockNumber() + (block.userState() - base) + lineEndsBefore(block, position);
+    return position + block.blockNumber() + block.userState() + lineEndsBefore(block, position);
 }
 
 qsizetype RichTextBox::SelStart() const
@@ -372,13 +395,9 @@ void RichTextBox::SetSelText(const QString &text)
     QTextCursor cursor = selection();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    if (cursor.atEnd())
-        m_entryStarts.push_back(m_trimmed + TextLength());
-    const QTextBlock firstChanged = cursor.block();
     for (const Piece &piece : documentPieces(text))
         insertPiece(cursor, piece, m_selFormat);
     cursor.endEditBlock();
-    countTextOffsets(firstChanged.isValid() ? firstChanged : document()->firstBlock());
     setSelection(cursor);
     trimToMaxLength();
 }
@@ -388,21 +407,15 @@ void RichTextBox::SetSelText(const QString &text)
 void RichTextBox::trimToMaxLength()
 {
     const qint64 length = TextLength();
-    if (length <= m_maxLength)
+    if (length <= m_maxLength || m_entryStarts.empty())
         return;
     const qint64 excess = length - m_maxLength * 3 / 4;
     // The oldest entry that begins far enough down; the newest always stays.
-    while (m_entryStarts.size() > 1 && m_entryStarts.front() - m_trimmed < excess)
-        m_entryStarts.pop_front();
-    const qint64 cut = m_entryStarts.empty() ? 0 : m_entryStarts.front() - m_trimmed;
+    auto entry = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), excess);
+    const qint64 cut = entry == m_entryStarts.end() ? m_entryStarts.back() : *entry;
     if (cut <= 0)
         return;
     QTextCursor top(document());
     top.setPosition(documentPosition(cut), QTextCursor::KeepAnchor);
     top.removeSelectedText();
-    // The top paragraph's count is where the counts below it go on from.
-    QTextBlock first = document()->firstBlock();
-    const QTextBlock second = first.next();
-    first.setUserState(second.isValid() ? second.userState() - lineEndsIn(first) + (isContinuation(second) ? 2 : 0) : 0);
-    m_trimmed += cut;
 }

@@ -10,12 +10,13 @@
 // Text reports exactly what was inserted: "\r\n", a lone "\r" and a lone "\n"
 // each come back as they went in, all shown as line breaks. Positions count
 // characters of Text. Appending and TextLength() cost the same however long
-// the transcript has grown.
+// the transcript has grown. The positions follow every change of the text,
+// whether it came through these operations or through QPlainTextEdit's own.
 //
-// An entry is what SetSelText appends at the end. Text holds at most MaxLength characters: beyond it the oldest entries
-// leave from the top, whole, until three quarters of it are left, at a cost
-// per character that does not grow with the transcript. The newest entry
-// always stays.
+// An entry is text added at the end. Beyond MaxLength characters, SetSelText
+// lets the oldest entries leave from the top, whole, until three quarters of
+// it are left, at a cost per character that does not grow with the
+// transcript. The newest entry always stays.
 class RichTextBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -72,11 +73,12 @@ private:
     void setSelection(const QTextCursor &cursor);
     void applyToSelection(const QTextCharFormat &change);
     void trimToMaxLength();
+    void followChange(int position, int removed, int added);
 
     QTextCharFormat m_selFormat;
     bool m_viewKept = false;
     QTextCursor m_keptViewSelection;  // the Sel operations' selection while a KeptView lives
     qsizetype m_maxLength = DefaultMaxLength;
-    qint64 m_trimmed = 0;               // characters of Text that have left from the top
-    std::deque<qint64> m_entryStarts;   // in Text offsets plus m_trimmed, oldest first
+    qint64 m_textLength = 0;            // as of the last change of the document
+    std::deque<qint64> m_entryStarts;   // Text offsets, oldest first
 };

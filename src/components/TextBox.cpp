@@ -31,13 +31,17 @@ TextBox::TextBox(QWidget *parent)
 
 // The text is asked of the source once: a clipboard owner such as a password
 // manager may hand it out only once, and a second request may find it gone.
-// Its line breaks go in as line separators, and a long paragraph as several
-// that Text joins again, so that a huge paste goes in and lays out cheaply.
 void TextBox::insertFromMimeData(const QMimeData *source)
 {
-    QString text = source->text();
-    if (text.isNull())
-        return;
+    const QString text = source->text();
+    if (!text.isNull())
+        insertText(text);
+}
+
+// Line breaks go in as line separators, and a long paragraph as several that
+// Text joins again, so that a huge text goes in and lays out cheaply.
+void TextBox::insertText(QString text)
+{
     text.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
     text.replace(u'\r', QChar::LineSeparator);
     text.replace(u'\n', QChar::LineSeparator);
@@ -71,10 +75,8 @@ QString TextBox::Text() const
 
 void TextBox::SetText(const QString &text)
 {
-    if (text.isEmpty())
-        clear();
-    else
-        setPlainText(text);
+    clear();
+    insertText(text);
 }
 
 void TextBox::keyPressEvent(QKeyEvent *event)

@@ -1,7 +1,8 @@
 // The toggle button, the listener and the data connection's events: two real
 // windows on loopback, and fake sockets where a failure must be forced.
 #include "ChatPair.h"
-#include "components/FakeStreamSocket.h"
+#include "ChatWindow.h"
+#include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "Process.h"
 #include "chat/frmChat.h"
@@ -20,11 +21,6 @@
 #include <QTest>
 
 namespace {
-
-QString status(const frmChat *chat)
-{
-    return chat->sbarChat->Panels(1)->text();
-}
 
 // A chat window on two fake sockets.
 struct FakeChat

@@ -1,6 +1,6 @@
 // The menu commands, shutdown, and the About box.
 #include "ChatPair.h"
-#include "components/FakeStreamSocket.h"
+#include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "about/frmAbout.h"
 #include "chat/frmChat.h"

@@ -1,6 +1,7 @@
 // Sending with Enter, receiving, and the transcript both end up in.
 #include "ChatPair.h"
-#include "components/FakeStreamSocket.h"
+#include "ChatWindow.h"
+#include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "RawPeer.h"
 #include "Transcript.h"
@@ -19,20 +20,6 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
-
-namespace {
-
-QString status(const frmChat *chat)
-{
-    return chat->sbarChat->Panels(1)->text();
-}
-
-void pressEnter(frmChat *chat)
-{
-    QTest::keyClick(chat->NewText, Qt::Key_Return);
-}
-
-}  // namespace
 
 class tst_Messages : public QObject
 {
@@ -85,8 +72,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QByteArray, bytes);
-        chat->NewText->setPlainText(text);
-        pressEnter(chat);
+        sendLine(chat, text);
         QCOMPARE(receiveAtPeer(bytes.size()), bytes);
         // The own line shows what was sent, as the other side shows it.
         QCOMPARE(chat->rtxtChat->Text(), CodePage::decode(bytes) + QStringLiteral("\r\n"));

@@ -11,13 +11,10 @@
 
 namespace {
 
-void append(RichTextBox &box, const QString &text, bool bold = false, quint32 color = 0)
+// An entry of one line, as the chat window appends it.
+void append(RichTextBox &box, const QString &line, bool own = false)
 {
-    box.SetSelLength(0);
-    box.SetSelStart(box.TextLength());
-    box.SetSelBold(bold);
-    box.SetSelColor(color);
-    box.SetSelText(text + QStringLiteral("\r\n"));
+    appendEntry(box, line + QStringLiteral("\r\n"), own);
 }
 
 }  // namespace
@@ -66,8 +63,8 @@ private slots:
     void entriesKeepTheirOwnStyle()
     {
         RichTextBox box;
-        append(box, QStringLiteral("mine"), true, 0x000000);
-        append(box, QStringLiteral("theirs"), false, 0xFF0000);
+        append(box, QStringLiteral("mine"), true);
+        append(box, QStringLiteral("theirs"));
         const QTextCharFormat mine = formatAt(box, 0);
         QVERIFY(mine.font().bold());
         QCOMPARE(mine.foreground().color(), QColor(0, 0, 0));
@@ -99,7 +96,7 @@ private slots:
         const QString run = QString(5000, u'x') + QStringLiteral("\r\nnext ") + QString(3000, u'y')
                             + QStringLiteral("\r\n") + QStringLiteral("words and blanks ").repeated(1000);
         append(box, QStringLiteral("before"));
-        append(box, run, false, 0xFF0000);
+        append(box, run);
         append(box, QStringLiteral("after"));
         const QString expected = QStringLiteral("before\r\n") + run + QStringLiteral("\r\nafter\r\n");
         QCOMPARE(box.Text(), expected);
@@ -202,6 +199,38 @@ private slots:
                 QCOMPARE(QApplication::clipboard()->text(), model.mid(start, length));
             }
         }
+    }
+
+    // Qt's own editing members change the same document: Text, the positions
+    // and the entries that leave beyond the bound follow them all the same.
+    void positionsFollowTheTextWhicheverWayItGetsIn()
+    {
+        RichTextBox box;
+        append(box, QStringLiteral("first"));
+        box.appendPlainText(QStringLiteral("plain\nlines"));
+        QTextCursor(box.document()).insertText(QStringLiteral("top "));
+        box.moveCursor(QTextCursor::End);
+        box.insertPlainText(QStringLiteral(" end"));
+        append(box, QStringLiteral("last"));
+        const QString text = box.Text();
+        QCOMPARE(text, QStringLiteral("top first\r\n\r\nplain\r\nlines endlast\r\n"));
+        QCOMPARE(box.TextLength(), text.size());
+        for (qsizetype offset = 0; offset < text.size(); ++offset) {
+            if (text.mid(offset - 1, 2) == QLatin1String("\r\n"))
+                continue;  // inside a line break: the end of its paragraph
+            const qsizetype length = text.mid(offset, 2) == QLatin1String("\r\n") ? 2 : 1;
+            box.SetSelStart(offset);
+            box.SetSelLength(length);
+            QCOMPARE(box.SelStart(), offset);
+            QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(QApplication::clipboard()->text(), text.mid(offset, length));
+        }
+
+        // What insertPlainText put at the end is an entry of its own.
+        box.SetMaxLength(40);
+        append(box, QStringLiteral("entry of fifteen"));
+        QCOMPARE(box.Text(), QStringLiteral(" endlast\r\nentry of fifteen\r\n"));
+        QCOMPARE(box.TextLength(), box.Text().size());
     }
 
     void settingTextReplacesEverything()

@@ -93,6 +93,17 @@ int tcpState(int fd)
     return info.tcpi_state;
 }
 
+// Starts listening on a free port of 127.0.0.1; the listener's requests are
+// accepted on the other socket. Returns the port.
+quint16 listenAndAcceptOn(TcpStreamSocket &listener, TcpStreamSocket &data)
+{
+    const quint16 port = freePort();
+    listener.SetLocalPort(port);
+    listener.Listen();
+    QObject::connect(&listener, &StreamSocket::ConnectionRequest, &data, [&data](qint32 requestID) { data.Accept(requestID); });
+    return port;
+}
+
 }  // namespace
 
 class tst_TcpStreamSocket : public QObject
@@ -206,10 +217,7 @@ private slots:
     {
         TcpStreamSocket listener;
         TcpStreamSocket data;
-        const quint16 port = freePort();
-        listener.SetLocalPort(port);
-        listener.Listen();
-        connect(&listener, &StreamSocket::ConnectionRequest, &data, [&](qint32 requestID) { data.Accept(requestID); });
+        const quint16 port = listenAndAcceptOn(listener, data);
 
         QTcpSocket peer;
         peer.connectToHost(QHostAddress::LocalHost, port);
@@ -336,10 +344,7 @@ private slots:
 
         TcpStreamSocket listener;
         TcpStreamSocket accepted;
-        const quint16 port = freePort();
-        listener.SetLocalPort(port);
-        listener.Listen();
-        connect(&listener, &StreamSocket::ConnectionRequest, &accepted, [&](qint32 id) { accepted.Accept(id); });
+        const quint16 port = listenAndAcceptOn(listener, accepted);
         QTcpSocket caller;
         caller.connectToHost(QHostAddress::LocalHost, port);
         QTRY_COMPARE(accepted.State(), StreamSocket::sckConnected);

@@ -18,15 +18,6 @@ struct Entry
     bool own;
 };
 
-void append(RichTextBox &box, const Entry &entry)
-{
-    box.SetSelLength(0);
-    box.SetSelStart(box.TextLength());
-    box.SetSelBold(entry.own);
-    box.SetSelColor(entry.own ? 0x000000 : 0xFF0000);
-    box.SetSelText(entry.text);
-}
-
 bool insideLineBreak(const QString &text, qsizetype offset)
 {
     return text.mid(offset - 1, 2) == QLatin1String("\r\n");
@@ -85,9 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const Entry entry{CodePage::decode(bytes) + QStringLiteral("\r\n"), operation == 1};
         if (operation == 3) {
             const RichTextBox::KeptView readersView(box);
-            append(box, entry);
+            appendEntry(box, entry.text, entry.own);
         } else {
-            append(box, entry);
+            appendEntry(box, entry.text, entry.own);
         }
         entries << entry;
         QStringList texts;

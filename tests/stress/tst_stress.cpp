@@ -1,12 +1,14 @@
 // Hostile peers and faults: nothing crashes, nothing is lost, the window keeps
 // answering. Loopback only; every loop stops by itself.
 #include "ChatPair.h"
+#include "ChatWindow.h"
 #include "MessageBoxes.h"
 #include "Process.h"
 #include "RawPeer.h"
+#include "StallWatch.h"
 #include "chat/frmChat.h"
 #include "components/CodePage.h"
-#include "components/FakeStreamSocket.h"
+#include "FakeStreamSocket.h"
 #include "components/RichTextBox.h"
 #include "components/StatusBar.h"
 #include "components/TextBox.h"
@@ -34,28 +36,6 @@ constexpr bool sanitized = false;
 // The longest the window may leave its events waiting and still count as answering.
 constexpr qint64 responsiveMs = sanitized ? 4000 : 1000;
 
-// The longest time the event loop kept a repeating zero-interval timer waiting.
-class StallWatch
-{
-public:
-    StallWatch()
-    {
-        m_tick.setInterval(0);
-        QObject::connect(&m_tick, &QTimer::timeout, [this] {
-            m_worstMs = qMax(m_worstMs, m_sinceTick.elapsed());
-            m_sinceTick.restart();
-        });
-        m_sinceTick.start();
-        m_tick.start();
-    }
-    qint64 worstMs() const { return qMax(m_worstMs, m_sinceTick.elapsed()); }
-
-private:
-    QTimer m_tick;
-    QElapsedTimer m_sinceTick;
-    qint64 m_worstMs = 0;
-};
-
 // What the transcript holds in one style, entries run together.
 QString textInColor(const RichTextBox *transcript, QRgb color)
 {
@@ -67,25 +47,6 @@ QString textInColor(const RichTextBox *transcript, QRgb color)
         }
     }
     return text;
-}
-
-QString status(const frmChat *chat)
-{
-    return chat->sbarChat->Panels(1)->text();
-}
-
-void pressEnter(frmChat *chat)
-{
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-    QApplication::sendEvent(chat->NewText, &press);
-    QApplication::sendEvent(chat->NewText, &release);
-}
-
-void sendLine(frmChat *chat, const QString &text)
-{
-    chat->NewText->setPlainText(text);
-    pressEnter(chat);
 }
 
 // Pastes text into the input box, the way a long text gets there.
@@ -319,7 +280,7 @@ private slots:
         QCOMPARE(raw.receive(text.size(), 60000), CodePage::encode(text));
         QCOMPARE(raw.chat->NewText->Text(), QString());
         QVERIFY(raw.chat->rtxtChat->Text() == text + QStringLiteral("\r\n"));
-        qInfo("longest wait of the event loop while sending 10 MB: %lld ms", stalls.worstMs());
+        qInfo("longest wait of the event loop while sending 10 MB: %.0f ms", stalls.worstMs());
     }
 };
 

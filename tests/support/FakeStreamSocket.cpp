@@ -1,4 +1,4 @@
-#include "components/FakeStreamSocket.h"
+#include "FakeStreamSocket.h"
 
 #include "components/CodePage.h"
 #include "components/ComponentError.h"

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "chat/frmChat.h"
+#include "components/StatusBar.h"
+#include "components/TextBox.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLabel>
+
+// The chat window's status line.
+inline QString status(const frmChat *chat)
+{
+    return chat->sbarChat->Panels(1)->text();
+}
+
+// Enter pressed and released in the input box, as the keyboard sends it.
+inline void pressEnter(frmChat *chat)
+{
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    QApplication::sendEvent(chat->NewText, &press);
+    QApplication::sendEvent(chat->NewText, &release);
+}
+
+// A line typed into the input box and sent with Enter.
+inline void sendLine(frmChat *chat, const QString &text)
+{
+    chat->NewText->SetText(text);
+    pressEnter(chat);
+}
