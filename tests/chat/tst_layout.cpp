@@ -160,13 +160,7 @@ private slots:
         QCOMPARE(Top(chat->NewText), 1500.0f);
         chat->showNormal();
         QTRY_VERIFY(!chat->isMinimized());
-        QCOMPARE(Top(chat->NewText), ScaleHeightTop(chat));
-    }
-
-private:
-    static float ScaleHeightTop(const frmChat *window)
-    {
-        return ((window->ScaleHeight() - Height(window->NewText)) - 2 * TwipsPerPixelY()) - Height(window->sbarChat);
+        QTRY_COMPARE(column(chat), designColumn);
     }
 };
 
