@@ -107,10 +107,11 @@ int lineEndsIn(const QTextBlock &block)
     return lineEndsBefore(block, block.position() + block.length());
 }
 
-// Each paragraph's user state is how many more characters Text has than the
-// document before the paragraph, less its number of paragraph breaks: the
-// "\r\n" line separators in the paragraphs above, less two for every
-// continued paragraph up to it. Counted from the given paragraph on.
+// Each paragraph's user state, less the top paragraph's, is how many more
+// characters Text has than the document before the paragraph, less its number
+// of paragraph breaks: the "\r\n" line separators in the paragraphs above,
+// less two for every continued paragraph up to it. Counted from the given
+// paragraph on.
 void countTextOffsets(QTextBlock block)
 {
     const QTextBlock previous = block.previous();
@@ -266,7 +267,15 @@ void RichTextBox::followChange(int position, int, int added)
 {
     const int end = document()->characterCount() - 1;
     position = qMin(position, end);
-    countTextOffsets(document()->findBlock(position));
+    QTextBlock first = document()->firstBlock();
+    const QTextBlock second = first.next();
+    if (position == 0 && added == 0 && second.isValid()) {
+        // Text left from the top: the paragraphs below keep their counts, and
+        // the top one's is where they go on from.
+        first.setUserState(second.userState() - lineEndsIn(first) + (isContinuation(second) ? 2 : 0));
+    } else {
+        countTextOffsets(document()->findBlock(position));
+    }
     const qint64 start = textOffset(position);
     const qint64 addedText = textOffset(qMin(position + added, end)) - start;
     const qint64 length = TextLength();
@@ -333,7 +342,8 @@ int RichTextBox::documentPosition(qsizetype offset) const
 qsizetype RichTextBox::textOffset(int position) const
 {
     const QTextBlock block = document()->findBlock(position);
-    return position + block.blockNumber() + block.userState() + lineEndsBefore(block, position);
+    const int base = document()->firstBlock().userState();
+    return position + block.blockNumber() + (block.userState() - base) + lineEndsBefore(block, position);
 }
 
 qsizetype RichTextBox::SelStart() const
