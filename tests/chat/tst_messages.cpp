@@ -88,30 +88,12 @@ private slots:
         QCOMPARE(format.foreground().color(), QColor(0, 0, 255));
     }
 
-    void everyByteFromThePeerReachesTheTranscript()
-    {
-        QByteArray all;
-        for (int b = 0; b < 256; ++b)
-            all.append(char(b));
-        peer->write(all);
-        QTRY_VERIFY(chat->rtxtChat->TextLength() >= 258);
-        QCOMPARE(chat->rtxtChat->Text(), CodePage::decode(all) + QStringLiteral("\r\n"));
-        QCOMPARE(CodePage::encode(chat->rtxtChat->Text().chopped(2)), all);
-    }
-
     void textsArrivingTogetherFormOneEntry()
     {
         peer->write("abc");
         peer->write("def\r\n");
         QTRY_VERIFY(chat->rtxtChat->TextLength() > 0);
         QCOMPARE(chat->rtxtChat->Text(), QStringLiteral("abcdef\r\n\r\n"));
-    }
-
-    void markupFromThePeerIsShownAsText()
-    {
-        peer->write("<b>x</b> &amp; {\\rtf1 x}");
-        QTRY_COMPARE(chat->rtxtChat->Text(), QStringLiteral("<b>x</b> &amp; {\\rtf1 x}\r\n"));
-        QVERIFY(!formatAt(*chat->rtxtChat, 3).font().bold());
     }
 
     void transcriptIsReadOnlyButCopyable()
