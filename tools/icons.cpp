@@ -19,13 +19,14 @@ int main(int argc, char *argv[])
     for (const QString &size : arguments.mid(3)) {
         const int pixels = size.toInt();
         const QString folder = QStringLiteral("hicolor/%1x%1/apps").arg(pixels);
+        if (pixels <= 0 || !root.mkpath(folder))
+            return 1;
         QImage image(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::transparent);
         QPainter painter(&image);
         source.render(&painter);
         painter.end();
-        if (pixels <= 0 || !root.mkpath(folder)
-            || !image.save(root.filePath(folder + QStringLiteral("/io.brindlet.Brindlet.png"))))
+        if (!image.save(root.filePath(folder + QStringLiteral("/io.brindlet.Brindlet.png"))))
             return 1;
     }
     return 0;

@@ -284,11 +284,11 @@ void RichTextBox::followChange(int position, int, int added)
         m_entryStarts.push_back(start);
     } else if (removedText != addedText) {
         // Entries that began in the replaced text are gone; those after it move.
-        const auto first = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), start + (removedText == 0));
-        const auto after = std::lower_bound(first, m_entryStarts.end(), start + removedText);
-        for (auto entry = after; entry != m_entryStarts.end(); ++entry)
+        const auto gone = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), start + (removedText == 0));
+        const auto moved = std::lower_bound(gone, m_entryStarts.end(), start + removedText);
+        for (auto entry = moved; entry != m_entryStarts.end(); ++entry)
             *entry += addedText - removedText;
-        m_entryStarts.erase(first, after);
+        m_entryStarts.erase(gone, moved);
     }
     m_textLength = length;
 }
@@ -421,7 +421,7 @@ void RichTextBox::trimToMaxLength()
         return;
     const qint64 excess = length - m_maxLength * 3 / 4;
     // The oldest entry that begins far enough down; the newest always stays.
-    auto entry = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), excess);
+    const auto entry = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), excess);
     const qint64 cut = entry == m_entryStarts.end() ? m_entryStarts.back() : *entry;
     if (cut <= 0)
         return;
