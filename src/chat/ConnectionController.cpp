@@ -79,6 +79,7 @@ void frmChat::reportConnectFailure()
 
 bool frmChat::CloseAllConnections()
 {
+    ++m_conversationNumber;
     try {
         if (wsockData->State() != StreamSocket::sckClosed)
             wsockData->Close();

@@ -11,12 +11,19 @@
 void frmChat::wsockListener_ConnectionRequest(qint32 requestID)
 {
     if (wsockData->State() != StreamSocket::sckClosed) {
+        const quint64 conversation = m_conversationNumber;
         wsockData->Close();
         QCoreApplication::processEvents();
         // A newer request accepted while the events ran keeps the conversation;
         // this older one is left unaccepted, and the listener closes it.
         if (wsockData->State() != StreamSocket::sckClosed)
             return;
+        // The user ended the session meanwhile (Disconnect, Options OK): a
+        // stranger must not get the next line typed.
+        if (m_conversationNumber != conversation || wsockListener->State() != StreamSocket::sckListening) {
+            ShowConversationClosed();
+            return;
+        }
     }
     wsockData->Accept(requestID);
     ++m_conversationNumber;

@@ -107,7 +107,9 @@ private:
     QString strCaption;
     bool blnClearNewText = false;
     float sngSepGrabY = 0;
-    // Counts the conversations started on the data socket, dialled out or accepted.
+    // Counts every start of a conversation (dialled out or accepted) and every
+    // close by the program, so that a handler that yielded to the event loop
+    // can tell whether the session it began with is still the one in progress.
     quint64 m_conversationNumber = 0;
     QPointer<frmOptions> m_options;
     QPointer<frmAbout> m_about;

@@ -218,6 +218,7 @@ void TcpStreamSocket::Close()
     if (m_socket)
         closeGracefully(m_socket, m_linger);
     if (m_server) {
+        abandonRequests();
         m_server->disconnect(this);
         m_server->close();
         m_server->deleteLater();
@@ -328,6 +329,21 @@ void TcpStreamSocket::offerRequest(QTcpSocket *socket)
     if (unaccepted) {
         unaccepted->abort();
         unaccepted->deleteLater();
+    }
+}
+
+// Requests this listener offered and nobody accepted yet go with it: no
+// handler may accept one after the user stopped listening.
+void TcpStreamSocket::abandonRequests()
+{
+    for (auto request = pendingRequests().begin(); request != pendingRequests().end();) {
+        if (request.value() && request.value()->parent() != this) {
+            ++request;
+            continue;
+        }
+        if (request.value())
+            discard(request.value());
+        request = pendingRequests().erase(request);
     }
 }
 

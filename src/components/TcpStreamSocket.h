@@ -43,6 +43,7 @@ private:
     void onNewConnection();
     void onAcceptError();
     void offerRequest(QTcpSocket *socket);
+    void abandonRequests();
 
     const std::chrono::milliseconds m_linger;
     QString m_remoteHost;

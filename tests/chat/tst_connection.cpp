@@ -328,6 +328,32 @@ private slots:
         QCOMPARE(status(fake.chat), QStringLiteral("Connection Listening"));
     }
 
+    void aSessionEndedWhileAcceptingTakesNoStranger_data()
+    {
+        QTest::addColumn<bool>("byOptionsOK");
+        QTest::newRow("Disconnect") << false;
+        QTest::newRow("Options OK") << true;
+    }
+
+    void aSessionEndedWhileAcceptingTakesNoStranger()
+    {
+        QFETCH(bool, byOptionsOK);
+        FakeChat fake;
+        MessageBoxes boxes;
+        fake.chat->cmdConnect->setText(QStringLiteral("Listen"));
+        fake.chat->cmdConnect->click();
+        fake.listener->raiseConnectionRequest(1);
+        QPushButton *endSession = byOptionsOK ? fake.chat->Options()->cmdOK : fake.chat->cmdConnect;
+        // Runs inside the yield between closing the old conversation and accepting.
+        QMetaObject::invokeMethod(endSession, &QPushButton::click, Qt::QueuedConnection);
+        fake.listener->raiseConnectionRequest(2);
+        QVERIFY(!fake.data->calls.contains(QStringLiteral("Accept 2")));
+        QCOMPARE(fake.data->state, StreamSocket::sckClosed);
+        QCOMPARE(fake.listener->state, StreamSocket::sckClosed);
+        QCOMPARE(fake.chat->windowTitle(), QStringLiteral("Brindlet"));
+        QCOMPARE(fake.chat->cmdConnect->text(), QStringLiteral("Connect"));
+    }
+
     void closeAllConnectionsClosesOnlyWhatIsOpen()
     {
         FakeChat fake;

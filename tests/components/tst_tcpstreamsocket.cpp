@@ -249,6 +249,30 @@ private slots:
         QCOMPARE(listener.State(), StreamSocket::sckListening);
     }
 
+    void requestGoesWithTheListenerThatClosed()
+    {
+        TcpStreamSocket listener;
+        TcpStreamSocket data;
+        const quint16 port = freePort();
+        listener.SetLocalPort(port);
+        listener.Listen();
+        bool refused = false;
+        connect(&listener, &StreamSocket::ConnectionRequest, &data, [&](qint32 requestID) {
+            listener.Close();
+            try {
+                data.Accept(requestID);
+            } catch (const ComponentError &) {
+                refused = true;
+            }
+        });
+        QTcpSocket peer;
+        QSignalSpy dropped(&peer, &QTcpSocket::disconnected);
+        peer.connectToHost(QHostAddress::LocalHost, port);
+        QVERIFY(dropped.wait());
+        QVERIFY(refused);
+        QCOMPARE(data.State(), StreamSocket::sckClosed);
+    }
+
     void closeStopsListeningAndFreesThePort()
     {
         TcpStreamSocket listener;
