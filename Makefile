@@ -1,4 +1,5 @@
-# Brindlet: set-up, build, run and test on Debian 12.
+# Brindlet: set-up, build, run and test on Debian 12. On a machine without make,
+# ./run.sh and ./test.sh install it first, then call make run and make test.
 #   make run     installs what is missing, builds, starts Brindlet
 #   make test    installs what is missing, builds, runs the test suite headless
 #   make bench   builds and runs the benchmark
@@ -6,27 +7,16 @@
 #   make package    a .deb of Brindlet in build/, checked by lintian and appstreamcli
 #   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
 
-PACKAGES := cmake g++ make qt6-base-dev qt6-svg-dev fonts-dejavu-core dpkg-dev
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_TARGETS := codepage ports transcript
 FUZZ_SECONDS ?= 60
 BUILD := build
 JOBS ?= 2
-SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: deps build run test bench test-asan package fuzz clean
 
-# Installs those of the Debian packages $(1) that are missing.
-define install_missing
-	@missing=$$(for p in $(1); do dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q '^install ok installed' || echo $$p; done); \
-	if [ -n "$$missing" ]; then \
-		echo "Installing:" $$missing; \
-		$(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
-	fi
-endef
-
 deps:
-	$(call install_missing,$(PACKAGES))
+	sh tools/install-packages.sh
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -49,13 +39,13 @@ test-asan: deps
 	cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
 
 package: build
-	$(call install_missing,lintian appstream)
+	sh tools/install-packages.sh lintian appstream
 	appstreamcli validate --no-net packaging/io.brindlet.Brindlet.metainfo.xml
 	cd $(BUILD) && cpack
 	lintian --fail-on error,warning $(BUILD)/brindlet_*_amd64.deb
 
 fuzz: deps
-	$(call install_missing,$(FUZZ_PACKAGES))
+	sh tools/install-packages.sh $(FUZZ_PACKAGES)
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRINDLET_FUZZ=ON
 	cmake --build $(BUILD)-fuzz -j$(JOBS) --target $(addprefix fuzz_,$(FUZZ_TARGETS))
 	for target in $(FUZZ_TARGETS); do \
