@@ -18,14 +18,13 @@ namespace {
 // The most one DataArrival event hands over, so that a flooding peer cannot
 // hold up the program with one huge piece of text.
 constexpr qint64 largestArrival = 256 * 1024;
-// A peer that vanishes without a word (cable pulled, laptop closed) is given
-// up within about two minutes: after a minute of silence, six probes ten
-// seconds apart go unanswered; sent data unacknowledged for a minute ends the
-// connection too. A live peer sees nothing of this.
+// A peer that vanishes without a word (cable pulled, laptop closed) while
+// nothing is being sent is given up within about two minutes: after a minute
+// of silence, six probes ten seconds apart go unanswered. A live peer sees
+// nothing of this.
 constexpr int keepAliveIdleSeconds = 60;
 constexpr int keepAliveIntervalSeconds = 10;
 constexpr int keepAliveProbes = 6;
-constexpr unsigned unacknowledgedMilliseconds = 60000;
 
 struct SocketErrorText
 {
@@ -105,7 +104,19 @@ void watchForVanishedPeer(QTcpSocket *socket)
     setOption(socket, IPPROTO_TCP, TCP_KEEPIDLE, keepAliveIdleSeconds);
     setOption(socket, IPPROTO_TCP, TCP_KEEPINTVL, keepAliveIntervalSeconds);
     setOption(socket, IPPROTO_TCP, TCP_KEEPCNT, keepAliveProbes);
-    setOption(socket, IPPROTO_TCP, TCP_USER_TIMEOUT, unacknowledgedMilliseconds);
+}
+
+// True when data is on its way, has been sent again, and nothing at all has
+// come back for `limit`. A peer that does not read shuts its window instead:
+// then nothing is on its way, and the connection stays, however long.
+bool peerSilentWhileAsked(QTcpSocket *socket, std::chrono::milliseconds limit)
+{
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    if (::getsockopt(static_cast<int>(socket->socketDescriptor()), IPPROTO_TCP, TCP_INFO, &info, &size) != 0)
+        return false;
+    const bool asked = info.tcpi_unacked > 0 && info.tcpi_retransmits > 0;
+    return asked && info.tcpi_last_ack_recv > limit.count();
 }
 
 // Ends a connection at once. If it still had data to send, the peer is sent a
@@ -146,8 +157,8 @@ void closeGracefully(QTcpSocket *socket, std::chrono::milliseconds linger)
 
 }  // namespace
 
-TcpStreamSocket::TcpStreamSocket(std::chrono::milliseconds linger)
-    : m_linger(linger)
+TcpStreamSocket::TcpStreamSocket(SocketLimits limits)
+    : m_limits(std::move(limits))
 {
 }
 
@@ -170,10 +181,28 @@ void TcpStreamSocket::requireClosed() const
 void TcpStreamSocket::Connect()
 {
     requireClosed();
-    auto *socket = new QTcpSocket(this);
-    adopt(socket);
+    auto *race = new AddressRace(m_remoteHost, m_remotePort, m_limits.nextAddressDelay, m_limits.lookup, this);
+    connect(race, &AddressRace::resolved, this, [this] { m_state = sckConnecting; });
+    connect(race, &AddressRace::won, this, &TcpStreamSocket::onRaceWon);
+    connect(race, &AddressRace::lost, this, &TcpStreamSocket::onRaceLost);
+    m_race = race;
     m_state = sckResolvingHost;
-    socket->connectToHost(m_remoteHost, m_remotePort);
+    race->start();
+}
+
+void TcpStreamSocket::onRaceWon(QTcpSocket *socket)
+{
+    m_race->deleteLater();
+    socket->setParent(this);
+    adopt(socket);
+    onConnected();
+    raiseWhatWaited(socket);
+}
+
+void TcpStreamSocket::onRaceLost(QAbstractSocket::SocketError error, const QString &description)
+{
+    m_race->deleteLater();
+    raiseSocketError(error, description);
 }
 
 void TcpStreamSocket::Listen()
@@ -200,11 +229,17 @@ void TcpStreamSocket::Accept(qint32 requestID)
     socket->setParent(this);
     adopt(socket);
     watchForVanishedPeer(socket);
+    watchForDeadPeer();
     m_state = sckConnected;
-    // What arrived, or a close by the peer, while the request waited has raised
-    // no event yet: raise it as soon as the caller is done.
-    QTimer::singleShot(0, this, [this, socket] {
-        if (socket != m_socket)
+    raiseWhatWaited(socket);
+}
+
+// What arrived, or a close by the peer, before the connection was this
+// socket's has raised no event yet: raise it as soon as the caller is done.
+void TcpStreamSocket::raiseWhatWaited(QTcpSocket *socket)
+{
+    QTimer::singleShot(0, this, [this, socket = QPointer<QTcpSocket>(socket)] {
+        if (!socket || socket != m_socket)
             return;
         if (socket->bytesAvailable() > 0)
             onReadyRead();
@@ -215,8 +250,10 @@ void TcpStreamSocket::Accept(qint32 requestID)
 
 void TcpStreamSocket::Close()
 {
+    // Deleted at once, so that no address still being dialled reaches the far side.
+    delete m_race;
     if (m_socket)
-        closeGracefully(m_socket, m_linger);
+        closeGracefully(m_socket, m_limits.linger);
     if (m_server) {
         abandonRequests();
         m_server->disconnect(this);
@@ -233,6 +270,8 @@ void TcpStreamSocket::SendData(const QString &text)
     if (m_state != sckConnected || !m_socket)
         throw ComponentError(ErrorNumber::WrongProtocolOrState,
                              QStringLiteral("Wrong protocol or connection state for the requested transaction or request"));
+    if (m_socket->bytesToWrite() + text.size() > m_limits.sendQueueLimit)
+        throw ComponentError(10055, QStringLiteral("No buffer space available"));
     m_socket->write(CodePage::encode(text));
     m_socket->flush();  // on its way at once, not at the next turn of the event loop
 }
@@ -246,9 +285,7 @@ void TcpStreamSocket::adopt(QTcpSocket *socket)
 {
     m_socket = socket;
     socket->setReadBufferSize(largestArrival);
-    connect(socket, &QAbstractSocket::stateChanged, this, &TcpStreamSocket::onSocketStateChanged);
     connect(socket, &QIODevice::readyRead, this, &TcpStreamSocket::onReadyRead);
-    relayLater(socket, &QAbstractSocket::connected, &TcpStreamSocket::onConnected);
     relayLater(socket, &QAbstractSocket::disconnected, &TcpStreamSocket::onDisconnected);
     relayLater(socket, &QAbstractSocket::errorOccurred, &TcpStreamSocket::onSocketError);
 }
@@ -270,17 +307,10 @@ void TcpStreamSocket::relayLater(QTcpSocket *socket, Signal signal, void (TcpStr
         Qt::QueuedConnection);
 }
 
-void TcpStreamSocket::onSocketStateChanged()
-{
-    if (m_socket->state() == QAbstractSocket::HostLookupState)
-        m_state = sckResolvingHost;
-    else if (m_socket->state() == QAbstractSocket::ConnectingState)
-        m_state = sckConnecting;
-}
-
 void TcpStreamSocket::onConnected()
 {
     watchForVanishedPeer(m_socket);
+    watchForDeadPeer();
     m_state = sckConnected;
     emit Connected();
 }
@@ -304,9 +334,30 @@ void TcpStreamSocket::onSocketError()
     // A peer that closes or resets the connection ends it as a close, not as an error.
     if (m_socket->error() == QAbstractSocket::RemoteHostClosedError || m_state == sckClosing)
         return;
-    const SocketErrorText text = errorText(m_socket->error(), m_socket->errorString());
+    raiseSocketError(m_socket->error(), m_socket->errorString());
+}
+
+void TcpStreamSocket::raiseSocketError(QAbstractSocket::SocketError error, const QString &qtDescription)
+{
+    const SocketErrorText text = errorText(error, qtDescription);
     m_state = sckError;
     RaiseError(text.number, QString::fromLatin1(text.description));
+}
+
+// Data the peer never acknowledges: the system alone would retry for a
+// quarter of an hour, far longer than a user waits.
+void TcpStreamSocket::watchForDeadPeer()
+{
+    auto *watch = new QTimer(m_socket);
+    watch->start(m_limits.deadPeerTime / 6);
+    connect(watch, &QTimer::timeout, this, [this, watch, socket = m_socket.data()] {
+        if (socket != m_socket || m_state != sckConnected) {
+            watch->stop();
+        } else if (peerSilentWhileAsked(socket, m_limits.deadPeerTime)) {
+            watch->stop();
+            raiseSocketError(QAbstractSocket::SocketTimeoutError, QString());
+        }
+    });
 }
 
 void TcpStreamSocket::onNewConnection()

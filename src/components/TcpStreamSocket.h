@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/AddressRace.h"
 #include "components/StreamSocket.h"
 
 #include <QPointer>
@@ -8,6 +9,21 @@
 class QTcpServer;
 class QTcpSocket;
 
+// What a connection may take, and how long it waits.
+struct SocketLimits
+{
+    // A closed connection may go on sending what was queued for this long.
+    std::chrono::milliseconds linger = std::chrono::seconds(10);
+    // How long one address of a host may go unanswered before the next is dialled too.
+    std::chrono::milliseconds nextAddressDelay = std::chrono::milliseconds(250);
+    // A peer that acknowledges nothing of what was sent for this long is
+    // gone. A peer that is slow to read still answers, and stays.
+    std::chrono::milliseconds deadPeerTime = std::chrono::minutes(3);
+    // The most bytes queued for a peer that does not read; a send past it fails.
+    qint64 sendQueueLimit = 64 * 1024 * 1024;
+    HostLookup lookup = systemHostLookup;
+};
+
 // The stream socket over QTcpSocket and QTcpServer. One object can dial out,
 // listen, or carry a connection accepted from any listener of the process.
 class TcpStreamSocket : public StreamSocket
@@ -15,8 +31,7 @@ class TcpStreamSocket : public StreamSocket
     Q_OBJECT
 
 public:
-    // A closed connection may go on sending what was queued for the linger time.
-    explicit TcpStreamSocket(std::chrono::milliseconds linger = std::chrono::seconds(10));
+    explicit TcpStreamSocket(SocketLimits limits = {});
     ~TcpStreamSocket() override;
 
     qint16 State() const override { return m_state; }
@@ -35,7 +50,6 @@ private:
     void adopt(QTcpSocket *socket);
     template <typename Signal>
     void relayLater(QTcpSocket *socket, Signal signal, void (TcpStreamSocket::*handler)());
-    void onSocketStateChanged();
     void onConnected();
     void onReadyRead();
     void onDisconnected();
@@ -44,12 +58,18 @@ private:
     void onAcceptError();
     void offerRequest(QTcpSocket *socket);
     void abandonRequests();
+    void raiseWhatWaited(QTcpSocket *socket);
+    void onRaceWon(QTcpSocket *socket);
+    void onRaceLost(QAbstractSocket::SocketError error, const QString &description);
+    void watchForDeadPeer();
+    void raiseSocketError(QAbstractSocket::SocketError error, const QString &qtDescription);
 
-    const std::chrono::milliseconds m_linger;
+    const SocketLimits m_limits;
     QString m_remoteHost;
     quint16 m_remotePort = 0;
     quint16 m_localPort = 0;
     qint16 m_state = sckClosed;
     QPointer<QTcpSocket> m_socket;
     QPointer<QTcpServer> m_server;
+    QPointer<AddressRace> m_race;
 };

@@ -8,7 +8,9 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
+#include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -102,6 +104,46 @@ quint16 listenAndAcceptOn(TcpStreamSocket &listener, TcpStreamSocket &data)
     listener.Listen();
     QObject::connect(&listener, &StreamSocket::ConnectionRequest, &data, [&data](qint32 requestID) { data.Accept(requestID); });
     return port;
+}
+
+// A listening descriptor on `address` that the test drives by hand: one that
+// takes little in, or whose full queue of one lets no further caller in.
+int rawListener(const char *address, quint16 *port, int receiveBuffer = 0, int backlog = 1)
+{
+    const int server = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer)
+        ::setsockopt(server, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in bound{};
+    bound.sin_family = AF_INET;
+    bound.sin_port = htons(*port);
+    ::inet_pton(AF_INET, address, &bound.sin_addr);
+    socklen_t size = sizeof bound;
+    if (::bind(server, reinterpret_cast<sockaddr *>(&bound), size) != 0 || ::listen(server, backlog) != 0)
+        return -1;
+    ::getsockname(server, reinterpret_cast<sockaddr *>(&bound), &size);
+    *port = ntohs(bound.sin_port);
+    return server;
+}
+
+// Dials a raw listener; returns the peer's end once both are connected.
+int dialRaw(TcpStreamSocket &socket, int server, quint16 port)
+{
+    socket.SetRemoteHost(QStringLiteral("127.0.0.1"));
+    socket.SetRemotePort(port);
+    socket.Connect();
+    return QTest::qWaitFor([&] { return socket.State() == StreamSocket::sckConnected; }) ? ::accept(server, nullptr, nullptr)
+                                                                                          : -1;
+}
+
+// A resolver that knows the given names, answering from the event loop and
+// recording what it was asked.
+HostLookup lookupOf(const QHash<QString, QList<QHostAddress>> &names, QStringList *asked = nullptr)
+{
+    return [=](const QString &name, QObject *context, std::function<void(const QList<QHostAddress> &)> done) {
+        if (asked)
+            *asked << name;
+        QTimer::singleShot(0, context, [=] { done(names.value(name)); });
+    };
 }
 
 }  // namespace
@@ -337,14 +379,14 @@ private slots:
     {
         QTcpServer peer;
         QVERIFY(peer.listen(QHostAddress::LocalHost, 0));
-        TcpStreamSocket socket;
-        socket.SetRemoteHost(QStringLiteral("localhost"));  // still resolving when closed
+        TcpStreamSocket socket({.lookup = lookupOf({{QStringLiteral("peer.test"), {QHostAddress::LocalHost}}})});
+        socket.SetRemoteHost(QStringLiteral("peer.test"));  // still resolving when closed
         socket.SetRemotePort(peer.serverPort());
         socket.Connect();
         socket.Close();
-        // A later dial by name reaches the far side after anything the first could have sent.
+        // A later dial reaches the far side after anything the first could have sent.
         QTcpSocket later;
-        later.connectToHost(QStringLiteral("localhost"), peer.serverPort());
+        later.connectToHost(QHostAddress::LocalHost, peer.serverPort());
         QList<QTcpSocket *> arrived;
         const auto laterArrived = [&] {
             while (peer.hasPendingConnections())
@@ -356,9 +398,44 @@ private slots:
         QCOMPARE(arrived.size(), 1);
     }
 
+    void theFirstAddressToAnswerWins()
+    {
+        // 127.0.0.2 lets nobody in: its queue is full, so a caller's packets go unanswered.
+        quint16 port = 0;
+        const int working = rawListener("127.0.0.1", &port);
+        const int full = rawListener("127.0.0.2", &port, 0, 0);
+        QVERIFY(working >= 0 && full >= 0);
+        QTcpSocket filler;
+        filler.connectToHost(QHostAddress(QStringLiteral("127.0.0.2")), port);
+        QVERIFY(filler.waitForConnected());
+        const QHostAddress unanswered(QStringLiteral("127.0.0.2"));
+        TcpStreamSocket socket({.lookup = lookupOf({{QStringLiteral("both.test"), {unanswered, QHostAddress::LocalHost}},
+                                                    {QStringLiteral("unknown.test"), {}}})});
+        QSignalSpy connected(&socket, &StreamSocket::Connected);
+        socket.SetRemoteHost(QStringLiteral("\u00A0both.test "));  // blanks around a name, as around an address
+        socket.SetRemotePort(port);
+        socket.Connect();
+        QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 2000);  // not the system's minute of retries
+        socket.Close();
+        ::close(working);
+        ::close(full);
+
+        ErrorSeen *errors = watchErrors(socket);
+        for (const auto &[host, number] : {std::pair{"unknown.test", 11001}, std::pair{" 127.0.0.1\t", 10061}}) {
+            errors->number = 0;
+            socket.SetRemoteHost(QString::fromUtf8(host));
+            socket.Connect();
+            QTRY_VERIFY(errors->number);
+            QCOMPARE(errors->number, number);
+            socket.Close();
+        }
+        QCOMPARE(connected.count(), 1);
+        QCOMPARE(hostOfText(QStringLiteral(" [::1] ")), QStringLiteral("::1"));  // as pasted from a URL
+    }
+
     void conversationSocketsNoticeAVanishedPeer()
     {
-        const QList<int> limits{1, 60, 10, 6, 60000};
+        const QList<int> limits{1, 60, 10, 6, 0};
         QTcpServer peer;
         QVERIFY(peer.listen(QHostAddress::LocalHost, 0));
         TcpStreamSocket dialled;
@@ -375,26 +452,46 @@ private slots:
         QCOMPARE(vanishedPeerLimits(descriptorBetween(port, caller.localPort())), limits);
     }
 
+    void aPeerThatDoesNotReadGetsABoundedQueueAndKeepsItsConnection()
+    {
+        quint16 port = 0;
+        const int server = rawListener("127.0.0.1", &port, 4096);
+        TcpStreamSocket socket({.deadPeerTime = std::chrono::milliseconds(600), .sendQueueLimit = 1024 * 1024});
+        const ErrorSeen *errors = watchErrors(socket);
+        const int peer = dialRaw(socket, server, port);
+        const QString piece(256 * 1024, u'x');
+        qint64 queued = 0;
+        try {
+            for (; queued < 64 * 1024 * 1024; queued += piece.size())  // the system's buffers fill first
+                socket.SendData(piece);
+        } catch (const ComponentError &error) {
+            QCOMPARE(error.Number, 10055);
+        }
+        QVERIFY(queued < 64 * 1024 * 1024);
+
+        // The peer pauses reading for several dead-peer times, then reads it all.
+        QVERIFY(!QTest::qWaitFor([&] { return errors->number != 0; }, 3000));
+        QCOMPARE(errors->number, 0);
+        QCOMPARE(socket.State(), StreamSocket::sckConnected);
+        qint64 received = 0;
+        const auto readAll = [&] {
+            char buffer[65536];
+            for (ssize_t got; (got = ::recv(peer, buffer, sizeof buffer, MSG_DONTWAIT)) > 0;)
+                received += got;
+            return received == queued;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(), 20000);
+        ::close(peer);
+        ::close(server);
+    }
+
     void queueThrownAwayAfterTheLingerResetsThePeer()
     {
         // A peer that takes nothing in: what is queued for it cannot leave.
-        const int server = ::socket(AF_INET, SOCK_STREAM, 0);
-        const int small = 4096;
-        ::setsockopt(server, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        QCOMPARE(::bind(server, reinterpret_cast<sockaddr *>(&address), size), 0);
-        QCOMPARE(::listen(server, 1), 0);
-        ::getsockname(server, reinterpret_cast<sockaddr *>(&address), &size);
-
-        TcpStreamSocket socket(std::chrono::milliseconds(50));
-        socket.SetRemoteHost(QStringLiteral("127.0.0.1"));
-        socket.SetRemotePort(ntohs(address.sin_port));
-        socket.Connect();
-        QTRY_COMPARE(socket.State(), StreamSocket::sckConnected);
-        const int peer = ::accept(server, nullptr, nullptr);
+        quint16 port = 0;
+        const int server = rawListener("127.0.0.1", &port, 4096);
+        TcpStreamSocket socket({.linger = std::chrono::milliseconds(50)});
+        const int peer = dialRaw(socket, server, port);
         socket.SendData(QString(16 * 1024 * 1024, u'x'));
         socket.Close();
         QTRY_VERIFY(tcpState(peer) != TCP_ESTABLISHED);

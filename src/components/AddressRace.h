@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QAbstractSocket>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+#include <chrono>
+#include <functional>
+
+class QTcpSocket;
+
+// Looks a host name up and hands its addresses, in the resolver's order, to
+// `done` from the event loop of `context`'s thread, never inside the call;
+// not at all once `context` is gone. An empty list: the name is not known.
+using HostLookup = std::function<void(const QString &name, QObject *context,
+                                      std::function<void(const QList<QHostAddress> &)> done)>;
+
+// The system's resolver, on a thread of its own that nobody waits for: a
+// lookup that never answers holds up neither a Close nor the program's end.
+void systemHostLookup(const QString &name, QObject *context, std::function<void(const QList<QHostAddress> &)> done);
+
+// The host part of what a user typed: blanks around it go, and an IPv6
+// address may stand in brackets, as in a URL.
+QString hostOfText(const QString &text);
+
+// Dials every address of a host at once, one after another as Happy Eyeballs
+// does: the next address, of the other family first, is tried when the one
+// before fails or has not answered within the stagger. The first connection
+// wins and the others are closed. Outcomes are signalled from the event loop,
+// never inside start().
+class AddressRace : public QObject
+{
+    Q_OBJECT
+
+public:
+    AddressRace(const QString &host, quint16 port, std::chrono::milliseconds stagger, const HostLookup &lookup,
+                QObject *parent);
+
+    void start();
+
+signals:
+    void resolved();
+    // The winner, parented to nobody: the receiver takes it.
+    void won(QTcpSocket *socket);
+    // Every address failed; the error is that of the last address tried.
+    void lost(QAbstractSocket::SocketError error, const QString &description);
+
+private:
+    void race(const QList<QHostAddress> &addresses);
+    void dialNext();
+    void onAttemptConnected(QTcpSocket *attempt);
+    void onAttemptFailed(QTcpSocket *attempt);
+
+    const QString m_host;
+    const quint16 m_port;
+    const HostLookup m_lookup;
+    QList<QHostAddress> m_waiting;
+    QList<QTcpSocket *> m_attempts;
+    QTcpSocket *m_lastTried = nullptr;
+    QAbstractSocket::SocketError m_lastError = QAbstractSocket::UnknownSocketError;
+    QString m_lastErrorText;
+    QTimer m_stagger;
+};
