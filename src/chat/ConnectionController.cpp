@@ -9,7 +9,6 @@
 #include "components/TextBox.h"
 #include "options/frmOptions.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -108,10 +107,11 @@ void frmChat::setStatus(const QString &text)
 }
 
 // A conversation has begun: typing goes to the input box, so that a space
-// does not press "Disconnect". The focus is taken only from the toggle
-// button of the active window, never from where else the user is.
+// does not press "Disconnect", now or when the user comes back to a window
+// in the background. Only the toggle button gives up the focus; the window
+// is neither raised nor activated.
 void frmChat::focusInputBox()
 {
-    if (isActiveWindow() && QApplication::focusWidget() == cmdConnect)
+    if (focusWidget() == cmdConnect)
         NewText->setFocus(Qt::OtherFocusReason);
 }

@@ -151,21 +151,20 @@ private slots:
     {
         ChatPair pair;
         pair.listener->show();
-        QVERIFY(QTest::qWaitForWindowActive(pair.listener));
         pair.listen();
-        QCOMPARE(QApplication::focusWidget(), pair.listener->cmdConnect);
-        QVERIFY(pair.connect(pair.newCaller()));
-        QCOMPARE(QApplication::focusWidget(), pair.listener->NewText);
-
-        // The user elsewhere keeps the focus where they are.
+        // The user is in another window: the listener in the background gets
+        // the peer, and its input box has the keyboard when the user comes back.
         frmChat *caller = pair.newCaller();
         caller->show();
         caller->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(caller));
+        QCOMPARE(pair.listener->focusWidget(), pair.listener->cmdConnect);
         caller->rtxtChat->setFocus();
         QVERIFY(pair.connect(caller));
         QTRY_COMPARE(caller->windowTitle(), QStringLiteral("Brindlet (connected)"));
-        QCOMPARE(QApplication::focusWidget(), caller->rtxtChat);
+        QCOMPARE(pair.listener->focusWidget(), pair.listener->NewText);
+        QCOMPARE(QApplication::focusWidget(), caller->rtxtChat);  // the user's own place stays
+        QVERIFY(caller->isActiveWindow());
     }
 
     void messageBoxesStandOverTheWindowThatShowsThem()
