@@ -107,21 +107,23 @@ private slots:
         QCOMPARE(chat->rtxtChat->Text(), QStringLiteral("one\r\ntwo\r\n"));
         QTest::keyClick(chat->rtxtChat, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(chat->rtxtChat, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\r\ntwo\r\n"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("one\ntwo\n"));  // the desktop's line ends
     }
 
-    void copyGivesExactlyTheTextShown()
+    void copyGivesTheTextShownWithTheDesktopsLineEnds()
     {
-        const QByteArray token = QByteArray(3000, 'x') + "\ry\n" + QByteArray(1500, 'z');
+        const QByteArray token = QByteArray(3000, 'x') + "\ry\n" + QByteArray(1500, 'z') + "\r\n";
         peer->write(token);
         QTRY_COMPARE(chat->rtxtChat->TextLength(), token.size() + 2);
         QTest::keyClick(chat->rtxtChat, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(chat->rtxtChat, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(), chat->rtxtChat->Text());
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QString(3000, u'x') + QStringLiteral("\ny\n") + QString(1500, u'z') + QStringLiteral("\n\n"));
         chat->rtxtChat->SetSelStart(1000);
-        chat->rtxtChat->SetSelLength(2500);
+        chat->rtxtChat->SetSelLength(1500);
         QTest::keyClick(chat->rtxtChat, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QApplication::clipboard()->text(), chat->rtxtChat->Text().mid(1000, 2500));
+        QCOMPARE(QApplication::clipboard()->text(), QString(1500, u'x'));  // an unbroken run stays whole
+        QCOMPARE(chat->rtxtChat->Text().right(4), QStringLiteral("\r\n\r\n"));  // the transcript keeps its own
     }
 
     void pasteFromAClipboardThatServesOnce()
