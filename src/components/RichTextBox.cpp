@@ -300,7 +300,13 @@ void RichTextBox::followChange(int position, int, int added)
 void RichTextBox::SetMaxLength(qsizetype characters)
 {
     m_maxLength = characters;
-    trimToMaxLength();
+    trimToBounds();
+}
+
+void RichTextBox::SetMaxEntries(qsizetype entries)
+{
+    m_maxEntries = entries;
+    trimToBounds();
 }
 
 qsizetype RichTextBox::TextLength() const
@@ -413,20 +419,26 @@ void RichTextBox::SetSelText(const QString &text)
         insertPiece(cursor, piece, m_selFormat);
     cursor.endEditBlock();
     setSelection(cursor);
-    trimToMaxLength();
+    trimToBounds();
 }
 
 // Entries leave a quarter of the bound at a time: the document copies all of
 // its text once some of it has gone, so that the copy happens seldom.
-void RichTextBox::trimToMaxLength()
+void RichTextBox::trimToBounds()
 {
-    const qint64 length = TextLength();
-    if (length <= m_maxLength || m_entryStarts.empty())
+    if (m_entryStarts.empty())
         return;
-    const qint64 excess = length - m_maxLength * 3 / 4;
-    // The oldest entry that begins far enough down; the newest always stays.
-    const auto entry = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), excess);
-    const qint64 cut = entry == m_entryStarts.end() ? m_entryStarts.back() : *entry;
+    qint64 cut = 0;
+    const qint64 length = TextLength();
+    if (length > m_maxLength) {
+        const qint64 excess = length - m_maxLength * 3 / 4;
+        // The oldest entry that begins far enough down; the newest always stays.
+        const auto entry = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), excess);
+        cut = entry == m_entryStarts.end() ? m_entryStarts.back() : *entry;
+    }
+    const auto entries = qsizetype(m_entryStarts.size());
+    if (entries > m_maxEntries)
+        cut = qMax(cut, m_entryStarts[entries - qMax<qsizetype>(1, m_maxEntries * 3 / 4)]);
     if (cut <= 0)
         return;
     QTextCursor top(document());

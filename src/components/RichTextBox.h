@@ -13,10 +13,10 @@
 // the transcript has grown. The positions follow every change of the text,
 // whether it came through these operations or through QPlainTextEdit's own.
 //
-// An entry is text added at the end. Beyond MaxLength characters, SetSelText
-// lets the oldest entries leave from the top, whole, until three quarters of
-// it are left, at a cost per character that does not grow with the
-// transcript. The newest entry always stays.
+// An entry is text added at the end. Beyond MaxLength characters or
+// MaxEntries entries, SetSelText lets the oldest entries leave from the top,
+// whole, until three quarters of the bound are left, at a cost per character
+// that does not grow with the transcript. The newest entry always stays.
 class RichTextBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -28,6 +28,10 @@ public:
     // floods from filling the computer's memory.
     static constexpr qsizetype DefaultMaxLength = 8'000'000;
     void SetMaxLength(qsizetype characters);
+    // Each entry costs about a kilobyte of its own, however short: a peer
+    // sending a byte at a time is bounded by this.
+    static constexpr qsizetype DefaultMaxEntries = 50'000;
+    void SetMaxEntries(qsizetype entries);
 
     // Keeps what the reader sees while it lives: their selection, and their
     // place in the text unless the view was at the end, which then follows
@@ -72,13 +76,14 @@ private:
     QTextCursor selection() const;
     void setSelection(const QTextCursor &cursor);
     void applyToSelection(const QTextCharFormat &change);
-    void trimToMaxLength();
+    void trimToBounds();
     void followChange(int position, int removed, int added);
 
     QTextCharFormat m_selFormat;
     bool m_viewKept = false;
     QTextCursor m_keptViewSelection;  // the Sel operations' selection while a KeptView lives
     qsizetype m_maxLength = DefaultMaxLength;
+    qsizetype m_maxEntries = DefaultMaxEntries;
     qint64 m_textLength = 0;            // as of the last change of the document
     std::deque<qint64> m_entryStarts;   // Text offsets, oldest first
 };

@@ -170,6 +170,13 @@ private slots:
         QCOMPARE(box.Text(), QString(300, u'L') + QStringLiteral("\r\n"));
         append(box, QStringLiteral("small"));
         QCOMPARE(box.Text(), QStringLiteral("small\r\n"));
+
+        // A drip of one-character entries is bounded by their number.
+        box.SetMaxEntries(8);
+        for (int i = 0; i < 100; ++i)
+            append(box, QString(QChar(u'a' + i % 26)));
+        QVERIFY(box.TextLength() <= 8 * 3 && box.TextLength() >= 6 * 3);
+        QVERIFY(box.Text().endsWith(QStringLiteral("u\r\nv\r\n")));
     }
 
     // Random entries of line breaks, blanks and long runs against a plain
