@@ -1,11 +1,13 @@
 #include "chat/frmChat.h"
 #include "components/App.h"
+#include "components/ContrastStyle.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setStyle(new ContrastStyle);
     QApplication::setApplicationName(App::Title());
     QGuiApplication::setDesktopFileName(App::DesktopFileName());
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(App::Major).arg(App::Minor).arg(App::Revision));
