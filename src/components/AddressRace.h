@@ -24,9 +24,9 @@ void systemHostLookup(const QString &name, QObject *context, std::function<void(
 // address may stand in brackets, as in a URL.
 QString hostOfText(const QString &text);
 
-// Dials every address of a host at once, one after another as Happy Eyeballs
-// does: the next address, of the other family first, is tried when the one
-// before fails or has not answered within the stagger. The first connection
+// Dials the addresses of a host as Happy Eyeballs does: the next address, of
+// the other family first, is dialled as soon as the one before fails or when
+// it has not answered within the stagger, while the earlier ones go on. The first connection
 // wins and the others are closed. Outcomes are signalled from the event loop,
 // never inside start().
 class AddressRace : public QObject

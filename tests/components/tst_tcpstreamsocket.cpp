@@ -135,13 +135,10 @@ int dialRaw(TcpStreamSocket &socket, int server, quint16 port)
                                                                                           : -1;
 }
 
-// A resolver that knows the given names, answering from the event loop and
-// recording what it was asked.
-HostLookup lookupOf(const QHash<QString, QList<QHostAddress>> &names, QStringList *asked = nullptr)
+// A resolver that knows the given names, answering from the event loop.
+HostLookup lookupOf(const QHash<QString, QList<QHostAddress>> &names)
 {
     return [=](const QString &name, QObject *context, std::function<void(const QList<QHostAddress> &)> done) {
-        if (asked)
-            *asked << name;
         QTimer::singleShot(0, context, [=] { done(names.value(name)); });
     };
 }
