@@ -20,7 +20,7 @@ struct SocketLimits
     // gone. A peer that is slow to read still answers, and stays.
     std::chrono::milliseconds deadPeerTime = std::chrono::minutes(3);
     // The most bytes queued for a peer that does not read; a send past it fails.
-    qint64 sendQueueLimit = 64 * 1024 * 1024;
+    qint64 sendQueueLimit = 32 * 1024 * 1024;
     HostLookup lookup = systemHostLookup;
 };
 
