@@ -6,7 +6,7 @@
 //   brindlet_bench --paste [--quick]                          only the paste-and-send figures
 #include "ChatWindow.h"
 #include "FakeStreamSocket.h"
-#include "FreePort.h"
+#include "Ports.h"
 #include "Process.h"
 #include "StallWatch.h"
 #include "chat/frmChat.h"
@@ -370,12 +370,13 @@ IngestResult ingest(quint16 port, const QByteArray &payload, Done done, qint64 t
 
 IngestResult ingestIntoChat(const QByteArray &payload, qint64 total = -1)
 {
-    auto *chat = new frmChat;
+    auto *listener = new TcpStreamSocket(anyLocalPort());
+    auto *chat = new frmChat(listener);
     chat->show();
-    const quint16 port = freePort();
-    chat->strLocalPort = QString::number(port);
+    chat->strLocalPort = QStringLiteral("0");
     chat->cmdConnect->setText(QStringLiteral("Listen"));
     chat->cmdConnect->click();
+    const quint16 port = listener->ListeningPort();
     const IngestResult result = ingest(
         port, payload, [&] { return chat->wsockData->State() == StreamSocket::sckClosing; }, total);
     if (total < 0 && chat->rtxtChat->TextLength() < payload.size())

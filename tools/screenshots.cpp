@@ -1,11 +1,11 @@
 // Renders the program's windows offscreen into PNG files, for the README:
 //   brindlet_screenshots DIRECTORY   ->  chat-window.png, options-dialog.png, about-box.png
 #include "about/frmAbout.h"
+#include "chat/Transcript.h"
 #include "chat/frmChat.h"
 #include "components/RichTextBox.h"
 #include "components/StatusBar.h"
 #include "options/frmOptions.h"
-#include "Transcript.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,9 +31,9 @@ int main(int argc, char *argv[])
 
     auto *chat = new frmChat;
     chat->setWindowTitle(chat->windowTitle() + QStringLiteral(" (connected)"));
-    appendEntry(*chat->rtxtChat, QStringLiteral("Hello! Are you there?\r\n"), true);
-    appendEntry(*chat->rtxtChat, QStringLiteral("Yes, I'm here. The build is green.\r\n"), false);
-    appendEntry(*chat->rtxtChat, QStringLiteral("Great, let's ship it.\r\n"), true);
+    appendToTranscript(*chat->rtxtChat, QStringLiteral("Hello! Are you there?"), true);
+    appendToTranscript(*chat->rtxtChat, QStringLiteral("Yes, I'm here. The build is green."), false);
+    appendToTranscript(*chat->rtxtChat, QStringLiteral("Great, let's ship it."), true);
     chat->sbarChat->Panels(1)->setText(QStringLiteral("Connection Connected"));
     save(chat, directory, QStringLiteral("chat-window.png"));
 

@@ -2,6 +2,7 @@
 // transcript both go into.
 
 #include "chat/frmChat.h"
+#include "chat/Transcript.h"
 
 #include "components/CodePage.h"
 #include "components/MessageBox.h"
@@ -30,7 +31,7 @@ void frmChat::NewText_KeyPress(int &KeyAscii)
         if (text.isEmpty())
             return;
         wsockData->SendData(text);
-        appendToTranscript(CodePage::asSent(text), true, black);
+        appendToTranscript(*rtxtChat, CodePage::asSent(text), true);
         blnClearNewText = true;
         NewText->SetText(QString());
     } catch (const std::exception &) {
@@ -52,17 +53,17 @@ void frmChat::wsockData_DataArrival(qint32)
 {
     const QString data = wsockData->GetData();
     const RichTextBox::KeptView readersView(*rtxtChat);
-    appendToTranscript(data, false, blue);
+    appendToTranscript(*rtxtChat, data, false);
     setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
     if (!isActiveWindow())
         QApplication::alert(this);
 }
 
-void frmChat::appendToTranscript(const QString &text, bool bold, quint32 color)
+void appendToTranscript(RichTextBox &transcript, const QString &text, bool own)
 {
-    rtxtChat->SetSelLength(0);
-    rtxtChat->SetSelStart(rtxtChat->TextLength());
-    rtxtChat->SetSelBold(bold);
-    rtxtChat->SetSelColor(color);
-    rtxtChat->SetSelText(text + QStringLiteral("\r\n"));
+    transcript.SetSelLength(0);
+    transcript.SetSelStart(transcript.TextLength());
+    transcript.SetSelBold(own);
+    transcript.SetSelColor(own ? black : blue);
+    transcript.SetSelText(text + QStringLiteral("\r\n"));
 }

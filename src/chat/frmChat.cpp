@@ -4,6 +4,7 @@
 #include "components/EventBoundary.h"
 #include "components/Fonts.h"
 #include "components/Forms.h"
+#include "components/Named.h"
 #include "components/PictureBox.h"
 #include "components/RichTextBox.h"
 #include "components/StatusBar.h"
@@ -21,20 +22,12 @@
 
 namespace {
 
-StreamSocket *namedSocket(StreamSocket *socket, QObject *owner, const char *name)
+StreamSocket *ownSocket(StreamSocket *socket, QObject *owner, const char *name)
 {
     if (!socket)
         socket = new TcpStreamSocket;
     socket->setParent(owner);
-    socket->setObjectName(QString::fromLatin1(name));
-    return socket;
-}
-
-template <typename Control>
-Control *named(Control *control, const char *name)
-{
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
+    return named(socket, QString::fromLatin1(name));
 }
 
 }  // namespace
@@ -47,8 +40,8 @@ frmChat::frmChat(StreamSocket *listener, StreamSocket *data)
     , rtxtChat(named(new RichTextBox(clientArea), "rtxtChat"))
     , picSep(named(new PictureBox(clientArea), "picSep"))
     , sbarChat(named(new StatusBar(clientArea), "sbarChat"))
-    , wsockListener(namedSocket(listener, this, "wsockListener"))
-    , wsockData(namedSocket(data, this, "wsockData"))
+    , wsockListener(ownSocket(listener, this, "wsockListener"))
+    , wsockData(ownSocket(data, this, "wsockData"))
 {
     setObjectName(QStringLiteral("frmChat"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -95,7 +95,6 @@ private:
     void NewText_KeyPress(int &KeyAscii);
     void NewText_KeyUp(int KeyCode, int Shift);
     void wsockData_DataArrival(qint32 bytesTotal);
-    void appendToTranscript(const QString &text, bool bold, quint32 color);
 
     void picSep_MouseDown(int Button, int Shift, float X, float Y);
     void picSep_MouseMove(int Button, int Shift, float X, float Y);

@@ -1,6 +1,6 @@
 #include "components/RichTextBox.h"
 
-#include "components/ParagraphLength.h"
+#include "components/ContinuedParagraphs.h"
 
 #include <QColor>
 #include <QMimeData>
@@ -17,10 +17,9 @@ namespace {
 // the paragraph is long; a lone "\n" or "\r" is a line separator marked as
 // such. Few paragraphs keep a flood cheap to take in; short ones keep it
 // cheap to lay out, and an entry that ends a paragraph is laid out alone.
-constexpr int lineFeedOnly = QTextFormat::UserProperty + 1;
-constexpr int loneCarriageReturn = QTextFormat::UserProperty + 3;
-// Marks a paragraph that continues the one before it in Text, with no break.
-constexpr int continuesPrevious = QTextFormat::UserProperty + 2;
+using ContinuedParagraphs::LineFeedOnly;
+using ContinuedParagraphs::LoneCarriageReturn;
+using ContinuedParagraphs::continuesPrevious;
 
 // A "\r\n" ends the paragraph once it is this long.
 constexpr qsizetype paragraphBreakAfter = 512;
@@ -49,7 +48,7 @@ QList<Piece> documentPieces(const QString &text)
         pieces.append({kind, QString(QChar::LineSeparator)});
         current.clear();
     };
-    ParagraphLength paragraph;
+    ContinuedParagraphs::Splitter paragraph;
     for (const QChar *c = copied; c < end; ++c) {
         if (paragraph.continuesBefore(*c)) {
             copyUpTo(c);
@@ -78,16 +77,11 @@ QList<Piece> documentPieces(const QString &text)
     return pieces;
 }
 
-bool isContinuation(const QTextBlock &block)
-{
-    return block.blockFormat().hasProperty(continuesPrevious);
-}
-
 // Whether a line separator stands for "\r\n": two characters of Text.
 bool isLineEnd(const QTextFragment &fragment)
 {
     const QTextCharFormat format = fragment.charFormat();
-    return !format.hasProperty(lineFeedOnly) && !format.hasProperty(loneCarriageReturn);
+    return !format.hasProperty(LineFeedOnly) && !format.hasProperty(LoneCarriageReturn);
 }
 
 // The "\r\n" line separators of a paragraph before a document position.
@@ -117,7 +111,7 @@ void countTextOffsets(QTextBlock block)
     const QTextBlock previous = block.previous();
     int offset = previous.isValid() ? previous.userState() + lineEndsIn(previous) : 0;
     for (; block.isValid(); block = block.next()) {
-        offset -= block.previous().isValid() && isContinuation(block) ? 2 : 0;
+        offset -= block.previous().isValid() && continuesPrevious(block) ? 2 : 0;
         block.setUserState(offset);
         offset += lineEndsIn(block);
     }
@@ -128,20 +122,17 @@ void insertPiece(QTextCursor &cursor, const Piece &piece, QTextCharFormat format
     switch (piece.kind) {
     case Piece::LineFeed:
     case Piece::CarriageReturn:
-        format.setProperty(piece.kind == Piece::LineFeed ? lineFeedOnly : loneCarriageReturn, true);
+        format.setProperty(piece.kind == Piece::LineFeed ? LineFeedOnly : LoneCarriageReturn, true);
         cursor.insertText(piece.text, format);
         return;
-    case Piece::Continuation: {
-        QTextBlockFormat continuation;
-        continuation.setProperty(continuesPrevious, true);
-        cursor.insertBlock(continuation, format);
+    case Piece::Continuation:
+        cursor.insertBlock(ContinuedParagraphs::continuation(), format);
         return;
-    }
     case Piece::Text:
         // A paragraph break takes the format of the paragraph it splits;
         // after a continued paragraph the next one starts plain.
         qsizetype text = 0;
-        if (isContinuation(cursor.block())) {
+        if (continuesPrevious(cursor.block())) {
             const qsizetype firstBreak = piece.text.indexOf(QChar::ParagraphSeparator);
             if (firstBreak >= 0) {
                 cursor.insertText(piece.text.left(firstBreak), format);
@@ -180,7 +171,7 @@ QString RichTextBox::textBetween(int from, int to) const
     for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to;
          block = block.next()) {
         // The break that ends the paragraph before, if it lies in the range.
-        if (block.position() > from && !isContinuation(block))
+        if (block.position() > from && !continuesPrevious(block))
             text += QStringLiteral("\r\n");
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
@@ -190,8 +181,8 @@ QString RichTextBox::textBetween(int from, int to) const
                 continue;
             QString piece = fragment.text().mid(start - fragment.position(), end - start);
             const QTextCharFormat format = fragment.charFormat();
-            text += piece.replace(QChar::LineSeparator, format.hasProperty(lineFeedOnly)         ? QStringLiteral("\n")
-                                                        : format.hasProperty(loneCarriageReturn) ? QStringLiteral("\r")
+            text += piece.replace(QChar::LineSeparator, format.hasProperty(LineFeedOnly)         ? QStringLiteral("\n")
+                                                        : format.hasProperty(LoneCarriageReturn) ? QStringLiteral("\r")
                                                                                                  : QStringLiteral("\r\n"));
         }
     }
@@ -276,7 +267,7 @@ void RichTextBox::followChange(int position, int, int added)
     if (position == 0 && added == 0 && second.isValid()) {
         // Text left from the top: the paragraphs below keep their counts, and
         // the top one's is where they go on from.
-        first.setUserState(second.userState() - lineEndsIn(first) + (isContinuation(second) ? 2 : 0));
+        first.setUserState(second.userState() - lineEndsIn(first) + (continuesPrevious(second) ? 2 : 0));
     } else {
         countTextOffsets(document()->findBlock(position));
     }

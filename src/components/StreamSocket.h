@@ -44,14 +44,18 @@ signals:
     void DataArrival(qint32 bytesTotal);
     void Closed();
     // Description and CancelDisplay are written back: a handler may reword the
-    // description, and setting CancelDisplay to true keeps the socket from
-    // showing the error itself. Only a direct connection (the default within
-    // the GUI thread) can write them back; a queued one cannot carry references.
+    // description, and sets CancelDisplay to true once it has shown the error.
+    // The socket never shows a window of its own. Only a direct connection
+    // (the default within the GUI thread) can write them back; a queued one
+    // cannot carry references.
     void Error(qint16 Number, QString &Description, qint32 Scode, const QString &Source,
                const QString &HelpFile, qint32 HelpContext, bool &CancelDisplay);
 
 protected:
-    // Emits the Error signal; unless a handler set CancelDisplay, the socket
-    // shows the error in a message box of its own.
-    void RaiseError(qint16 number, const QString &description);
+    void RaiseError(qint16 number, const QString &description)
+    {
+        QString shownDescription = description;
+        bool cancelDisplay = false;
+        emit Error(number, shownDescription, 0, objectName(), QString(), 0, cancelDisplay);
+    }
 };

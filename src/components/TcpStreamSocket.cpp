@@ -169,8 +169,7 @@ TcpStreamSocket::~TcpStreamSocket()
 
 void TcpStreamSocket::SetRemoteHost(const QString &host) { m_remoteHost = host; }
 void TcpStreamSocket::SetRemotePort(qint32 port) { m_remotePort = checkedPort(port, 0); }
-// Port 0 would listen on a port the system picks, where nobody knows to connect.
-void TcpStreamSocket::SetLocalPort(qint32 port) { m_localPort = checkedPort(port, 1); }
+void TcpStreamSocket::SetLocalPort(qint32 port) { m_localPort = checkedPort(port, m_limits.lowestLocalPort); }
 
 void TcpStreamSocket::requireClosed() const
 {
@@ -218,6 +217,11 @@ void TcpStreamSocket::Listen()
     connect(server, &QTcpServer::acceptError, this, &TcpStreamSocket::onAcceptError);
     m_server = server;
     m_state = sckListening;
+}
+
+quint16 TcpStreamSocket::ListeningPort() const
+{
+    return m_server ? m_server->serverPort() : 0;
 }
 
 void TcpStreamSocket::Accept(qint32 requestID)

@@ -22,6 +22,9 @@ struct SocketLimits
     // The most bytes queued for a peer that does not read; a send past it fails.
     qint64 sendQueueLimit = 32 * 1024 * 1024;
     HostLookup lookup = systemHostLookup;
+    // Port 0 would listen on a port the system picks, where nobody knows to
+    // connect; only a caller that reads it back with ListeningPort allows it.
+    qint32 lowestLocalPort = 1;
 };
 
 // The stream socket over QTcpSocket and QTcpServer. One object can dial out,
@@ -44,6 +47,8 @@ public:
     void Close() override;
     void SendData(const QString &text) override;
     QString GetData() override;
+    // The port a listening socket listens on; 0 when it does not listen.
+    quint16 ListeningPort() const;
 
 private:
     void requireClosed() const;

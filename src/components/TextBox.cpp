@@ -1,26 +1,12 @@
 #include "components/TextBox.h"
 
-#include "components/ParagraphLength.h"
+#include "components/ContinuedParagraphs.h"
 #include "components/ShiftMask.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
-
-namespace {
-
-// Marks a paragraph that continues the one before it in Text, with no break.
-constexpr int continuesPrevious = QTextFormat::UserProperty + 1;
-
-QTextBlockFormat continuation()
-{
-    QTextBlockFormat format;
-    format.setProperty(continuesPrevious, true);
-    return format;
-}
-
-}  // namespace
 
 TextBox::TextBox(QWidget *parent)
     : QPlainTextEdit(parent)
@@ -48,12 +34,12 @@ void TextBox::insertText(QString text)
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
-    ParagraphLength paragraph;
+    ContinuedParagraphs::Splitter paragraph;
     qsizetype inserted = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (paragraph.continuesBefore(text.at(i))) {
             cursor.insertText(text.mid(inserted, i - inserted));
-            cursor.insertBlock(continuation());
+            cursor.insertBlock(ContinuedParagraphs::continuation());
             inserted = i;
         }
     }
@@ -66,7 +52,7 @@ QString TextBox::Text() const
 {
     QString text;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        if (block != document()->begin() && !block.blockFormat().hasProperty(continuesPrevious))
+        if (ContinuedParagraphs::breakBefore(block))
             text += QStringLiteral("\r\n");
         text += block.text().replace(QChar::LineSeparator, QStringLiteral("\r\n"));
     }

@@ -5,6 +5,7 @@
 #include "components/EventBoundary.h"
 #include "components/Fonts.h"
 #include "components/Forms.h"
+#include "components/Named.h"
 #include "components/MessageBox.h"
 #include "components/StreamSocket.h"
 #include "components/Twips.h"
@@ -21,13 +22,6 @@
 #include <QTimer>
 
 namespace {
-
-template <typename Control>
-Control *named(Control *control, const QString &name)
-{
-    control->setObjectName(name);
-    return control;
-}
 
 QLabel *label(QWidget *frame, const QString &name, const QString &caption, float left, float top, float width)
 {

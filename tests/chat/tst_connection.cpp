@@ -250,8 +250,11 @@ private slots:
         ChatPair pair;
         pair.listen();
         const int descriptorsBefore = openDescriptors();
-        QVERIFY(pair.burstOfRequests(50));
+        QVERIFY(pair.burstOfRequests(200));
         QCOMPARE(pair.listener->windowTitle(), QStringLiteral("Brindlet (connected)"));
+        // The peers went: the conversation's peer is closing, and nothing else stays open.
+        QTRY_COMPARE(pair.listener->wsockData->State(), StreamSocket::sckClosing);
+        QTRY_COMPARE(openDescriptors(), descriptorsBefore);
         pair.listener->cmdConnect->click();
         QTRY_COMPARE(openDescriptors(), descriptorsBefore - 1);  // the listening socket is gone too
     }

@@ -111,7 +111,7 @@ private slots:
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), QStringLiteral("About Brindlet"));
         QCOMPARE(about->lblTitle->text(), QStringLiteral("Brindlet"));
-        QCOMPARE(about->lblVersion->text(), QStringLiteral("Version 1.0.14"));
+        QCOMPARE(about->lblVersion->text(), QStringLiteral("Version " PROJECT_VERSION));
         QCOMPARE(about->lblDescription->text(), QStringLiteral("Brindlet is a chat program"));
         QCOMPARE(about->lblDisclaimer->text(), QStringLiteral("Warning: ..."));
         chat->mnuAbout->trigger();
@@ -122,7 +122,7 @@ private slots:
         QTRY_VERIFY(!about);
         chat->mnuAbout->trigger();
         about = chat->About();
-        QCOMPARE(about->lblVersion->text(), QStringLiteral("Version 1.0.14"));
+        QCOMPARE(about->lblVersion->text(), QStringLiteral("Version " PROJECT_VERSION));
         about->cmdOK->click();
         QTRY_VERIFY(!about);
     }

@@ -4,7 +4,7 @@
 #include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "RawPeer.h"
-#include "Transcript.h"
+#include "TranscriptChecks.h"
 #include "chat/frmChat.h"
 #include "components/CodePage.h"
 #include "components/RichTextBox.h"

@@ -1,22 +1,21 @@
+#include "chat/Transcript.h"
 #include "components/CodePage.h"
 #include "components/RichTextBox.h"
-#include "Transcript.h"
+#include "TranscriptChecks.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QRandomGenerator>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
 
 namespace {
 
-// An entry of one line, as the chat window appends it.
+// An entry, the peer's unless it is the user's own.
 void append(RichTextBox &box, const QString &line, bool own = false)
 {
-    appendEntry(box, line + QStringLiteral("\r\n"), own);
+    appendToTranscript(box, line, own);
 }
-
 
 // What a copy of the text puts on the clipboard: every line break one "\n".
 QString desktopLines(QString text)
@@ -177,42 +176,6 @@ private slots:
             append(box, QString(QChar(u'a' + i % 26)));
         QVERIFY(box.TextLength() <= 8 * 3 && box.TextLength() >= 6 * 3);
         QVERIFY(box.Text().endsWith(QStringLiteral("u\r\nv\r\n")));
-    }
-
-    // Random entries of line breaks, blanks and long runs against a plain
-    // string that holds what Text must be.
-    void textAndPositionsFollowAModelOfWhatWasAppended()
-    {
-        QRandomGenerator random(1234);
-        const QStringList parts{QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n"), QStringLiteral(" "),
-                                QStringLiteral("word"), QString(700, u'x'), QStringLiteral("line of text ").repeated(40)};
-        RichTextBox box;
-        box.SetMaxLength(20000);
-        QStringList entries;
-        for (int round = 0; round < 300; ++round) {
-            QString entry;
-            for (int n = random.bounded(12); n > 0; --n)
-                entry += parts[random.bounded(parts.size())];
-            append(box, entry, random.bounded(2) == 1);
-            entries << entry + QStringLiteral("\r\n");
-            keepNewestEntries(entries, 20000);
-            const QString model = entries.join(QString());
-            QCOMPARE(box.TextLength(), model.size());
-            if (round % 10 == 0)
-                QCOMPARE(box.Text(), model);
-            const qsizetype start = random.bounded(int(model.size()) + 1);
-            const qsizetype length = random.bounded(int(model.size() - start) + 1);
-            if (model.mid(start - 1, 2) == QLatin1String("\r\n") || model.mid(start + length - 1, 2) == QLatin1String("\r\n"))
-                continue;  // inside a line break: the end of its line
-            box.SetSelStart(start);
-            box.SetSelLength(length);
-            QCOMPARE(box.SelStart(), start);
-            QCOMPARE(box.SelLength(), length);
-            if (length > 0) {
-                QTest::keyClick(&box, Qt::Key_C, Qt::ControlModifier);
-                QCOMPARE(QApplication::clipboard()->text(), desktopLines(model.mid(start, length)));
-            }
-        }
     }
 
     // Qt's own editing members change the same document: Text, the positions

@@ -3,12 +3,14 @@
 // arrival, selections), checked after each against a plain model of what was
 // appended, at a small bound so that entries leave from the top.
 #include "FuzzCheck.h"
-#include "Transcript.h"
+#include "chat/Transcript.h"
+#include "TranscriptChecks.h"
 #include "components/CodePage.h"
 #include "components/RichTextBox.h"
 
 #include <QApplication>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -74,11 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             continue;
         }
         const Entry entry{CodePage::decode(bytes) + QStringLiteral("\r\n"), operation == 1};
-        if (operation == 3) {
-            const RichTextBox::KeptView readersView(box);
-            appendEntry(box, entry.text, entry.own);
-        } else {
-            appendEntry(box, entry.text, entry.own);
+        {
+            std::optional<RichTextBox::KeptView> readersView;
+            if (operation == 3)
+                readersView.emplace(box);
+            appendToTranscript(box, CodePage::decode(bytes), entry.own);
         }
         entries << entry;
         QStringList texts;

@@ -180,16 +180,6 @@ private slots:
         QCOMPARE(raw.receive(line.size(), 30000), CodePage::encode(line));
     }
 
-    void burstOfRequestsLeavesOneConversation()
-    {
-        ChatPair pair;
-        pair.listen();
-        const int descriptorsBefore = openDescriptors();
-        QVERIFY(pair.burstOfRequests(200));
-        QTRY_COMPARE(pair.listener->wsockData->State(), StreamSocket::sckClosing);
-        QTRY_COMPARE(openDescriptors(), descriptorsBefore);
-    }
-
     void thousandConnectDisconnectCycles()
     {
         QTcpServer live;

@@ -1,6 +1,6 @@
 #include "ChatPair.h"
 
-#include "FreePort.h"
+#include "Ports.h"
 #include "components/StreamSocket.h"
 #include "components/TcpStreamSocket.h"
 #include "options/frmOptions.h"
@@ -11,7 +11,7 @@
 #include <QTest>
 
 ChatPair::ChatPair()
-    : listener(new frmChat)
+    : listener(new frmChat(new TcpStreamSocket(anyLocalPort())))
 {
 }
 
@@ -24,8 +24,7 @@ ChatPair::~ChatPair()
 
 void ChatPair::listen()
 {
-    m_port = freePort();
-    listener->strLocalPort = QString::number(m_port);
+    listener->strLocalPort = QStringLiteral("0");
     listener->Options()->optionListen->setChecked(true);
     listener->cmdConnect->setText(QStringLiteral("Listen"));
     listener->cmdConnect->click();
@@ -33,7 +32,8 @@ void ChatPair::listen()
 
 quint16 ChatPair::port() const
 {
-    return m_port;
+    const auto *socket = qobject_cast<const TcpStreamSocket *>(listener->wsockListener);
+    return socket ? socket->ListeningPort() : 0;
 }
 
 frmChat *ChatPair::newCaller()

@@ -5,16 +5,17 @@
 #include <QPointer>
 
 
-// Real chat windows on loopback: one listening on a free port, and callers
-// that dial it. The windows close when the object goes.
+// Real chat windows on loopback: one listening on a port the system picks,
+// and callers that dial it. The windows close when the object goes.
 class ChatPair
 {
 public:
     ChatPair();
     ~ChatPair();
 
-    // Starts listening on a free port of 127.0.0.1 through the toggle button.
+    // Starts listening through the toggle button, with the local port "0".
     void listen();
+    // The port the listener listens on; 0 while it does not.
     quint16 port() const;
     // A window set up to connect to the listener; it is not connected yet.
     frmChat *newCaller();
@@ -26,8 +27,5 @@ public:
 
     QPointer<frmChat> listener;
     QList<QPointer<frmChat>> callers;
-
-private:
-    quint16 m_port = 0;
 };
 

@@ -26,14 +26,3 @@ inline void keepNewestEntries(QStringList &entries, qsizetype bound)
     while (entries.size() > 1 && length > bound * 3 / 4)
         length -= entries.takeFirst().size();
 }
-
-// Appends text at the end of the transcript as the chat window does: the
-// user's own in bold black, the other side's in blue.
-inline void appendEntry(RichTextBox &box, const QString &text, bool own)
-{
-    box.SetSelLength(0);
-    box.SetSelStart(box.TextLength());
-    box.SetSelBold(own);
-    box.SetSelColor(own ? 0x000000 : 0xFF0000);
-    box.SetSelText(text);
-}
