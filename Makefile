@@ -4,7 +4,7 @@
 #   make test    installs what is missing, builds, runs the test suite headless
 #   make bench   builds and runs the benchmark
 #   make test-asan  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
-#   make package    a .deb of Brindlet in build/, checked by lintian and appstreamcli
+#   make package    Brindlet's Debian source and binary packages in build/package, checked by lintian
 #   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
 
 FUZZ_PACKAGES := clang libclang-rt-14-dev
@@ -12,6 +12,7 @@ FUZZ_TARGETS := codepage ports transcript
 FUZZ_SECONDS ?= 60
 BUILD := build
 JOBS ?= 2
+VERSION = $(shell dpkg-parsechangelog -S Version)
 
 .PHONY: deps build run test bench test-asan package fuzz clean
 
@@ -38,11 +39,15 @@ test-asan: deps
 	cmake --build $(BUILD)-asan -j$(JOBS)
 	cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
 
-package: build
-	sh tools/install-packages.sh lintian appstream
+# dpkg-buildpackage writes beside the checkout, as Debian's tools do; the
+# results move into $(BUILD)/package.
+package: deps
+	sh tools/install-packages.sh debhelper lintian appstream
 	appstreamcli validate --no-net packaging/io.brindlet.Brindlet.metainfo.xml
-	cd $(BUILD) && cpack
-	lintian --fail-on error,warning $(BUILD)/brindlet_*_amd64.deb
+	dpkg-buildpackage -us -uc
+	mkdir -p $(BUILD)/package
+	mv ../brindlet_$(VERSION).* ../brindlet_$(VERSION)_* ../brindlet-dbgsym_$(VERSION)_* $(BUILD)/package/
+	lintian --fail-on error,warning $(BUILD)/package/brindlet_$(VERSION)_amd64.changes
 
 fuzz: deps
 	sh tools/install-packages.sh $(FUZZ_PACKAGES)
