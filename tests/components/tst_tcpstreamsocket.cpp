@@ -23,7 +23,7 @@ struct ErrorSeen
     QString description;
 };
 
-// Records the Error events of a socket and keeps the socket's own message box away.
+// Records the Error events of a socket, and says they were shown.
 ErrorSeen *watchErrors(StreamSocket &socket)
 {
     auto *seen = new ErrorSeen;

@@ -75,12 +75,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             }
             continue;
         }
-        const Entry entry{CodePage::decode(bytes) + QStringLiteral("\r\n"), operation == 1};
+        const QString received = CodePage::decode(bytes);
+        const Entry entry{received + QStringLiteral("\r\n"), operation == 1};
         {
             std::optional<RichTextBox::KeptView> readersView;
             if (operation == 3)
                 readersView.emplace(box);
-            appendToTranscript(box, CodePage::decode(bytes), entry.own);
+            appendToTranscript(box, received, entry.own);
         }
         entries << entry;
         QStringList texts;
