@@ -2,6 +2,7 @@
 
 #include "chat/frmChat.h"
 
+#include "components/Announcer.h"
 #include "components/Conversion.h"
 #include "components/MessageBox.h"
 #include "components/StatusBar.h"
@@ -37,7 +38,7 @@ void frmChat::connectBranch()
     wsockData->SetRemotePort(TextToLong(strRemotePort));
     wsockData->Connect();
     ++m_conversationNumber;
-    cmdConnect->setText(QStringLiteral("Disconnect"));
+    setCaption(QStringLiteral("Disconnect"));
     strMode = QStringLiteral("Connect");
 }
 
@@ -46,7 +47,7 @@ void frmChat::listenBranch()
     if (!strLocalPort.isEmpty()) {
         wsockListener->SetLocalPort(TextToLong(strLocalPort));
         wsockListener->Listen();
-        cmdConnect->setText(QStringLiteral("Disconnect"));
+        setCaption(QStringLiteral("Disconnect"));
     }
     strMode = QStringLiteral("Connect");
 }
@@ -56,7 +57,7 @@ void frmChat::disconnectBranch()
     if (!CloseAllConnections())
         MsgBox(this, QStringLiteral("Error trying to disconnect"));
     strMode = QStringLiteral("Close");
-    cmdConnect->setText(m_options->optionConnect->isChecked() ? QStringLiteral("Connect") : QStringLiteral("Listen"));
+    setCaption(m_options->optionConnect->isChecked() ? QStringLiteral("Connect") : QStringLiteral("Listen"));
     ShowConversationClosed();
 }
 
@@ -101,9 +102,20 @@ QString frmChat::SocketStateText(qint32 state)
     return QString::fromLatin1(texts[state]);
 }
 
+// A screen reader does not speak the focused button's new caption by itself.
+void frmChat::setCaption(const QString &caption)
+{
+    if (cmdConnect->hasFocus() && cmdConnect->text() != caption)
+        m_announcer->announce(caption);
+    cmdConnect->setText(caption);
+}
+
 void frmChat::setStatus(const QString &text)
 {
-    sbarChat->Panels(1)->setText(text);
+    QLabel *const status = sbarChat->Panels(1);
+    if (status->text() != text)
+        m_announcer->announce(text);
+    status->setText(text);
 }
 
 // A conversation has begun: typing goes to the input box, so that a space

@@ -4,6 +4,7 @@
 #include "chat/frmChat.h"
 #include "chat/Transcript.h"
 
+#include "components/Announcer.h"
 #include "components/CodePage.h"
 #include "components/MessageBox.h"
 #include "components/RichTextBox.h"
@@ -54,6 +55,7 @@ void frmChat::wsockData_DataArrival(qint32)
     const QString data = wsockData->GetData();
     const RichTextBox::KeptView readersView(*rtxtChat);
     appendToTranscript(*rtxtChat, data, false);
+    m_announcer->announceArrival(data);
     setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
     if (!isActiveWindow())
         QApplication::alert(this);

@@ -1,6 +1,7 @@
 #include "chat/frmChat.h"
 
 #include "about/frmAbout.h"
+#include "components/Announcer.h"
 #include "components/EventBoundary.h"
 #include "components/Fonts.h"
 #include "components/Forms.h"
@@ -42,6 +43,7 @@ frmChat::frmChat(StreamSocket *listener, StreamSocket *data)
     , sbarChat(named(new StatusBar(clientArea), "sbarChat"))
     , wsockListener(ownSocket(listener, this, "wsockListener"))
     , wsockData(ownSocket(data, this, "wsockData"))
+    , m_announcer(new Announcer(this))
 {
     setObjectName(QStringLiteral("frmChat"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -107,7 +109,7 @@ void frmChat::describeForScreenReaders()
     picSep->setAccessibleName(QStringLiteral("Splitter"));
     picSep->setAccessibleDescription(QStringLiteral("Drag to share the height between transcript and input box"));
     sbarChat->setAccessibleName(QStringLiteral("Status"));
-    // The status line's accessible name is its text, so every change is announced.
+    // The status line's accessible name is its text; a new text is also announced (setStatus).
     sbarChat->Panels(1)->setAccessibleDescription(QStringLiteral("Connection status"));
 }
 

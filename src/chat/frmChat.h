@@ -5,6 +5,7 @@
 
 class QLabel;
 class QPushButton;
+class Announcer;
 class PictureBox;
 class RichTextBox;
 class StatusBar;
@@ -81,6 +82,7 @@ private:
     void disconnectBranch();
     void reportConnectFailure();
     static QString SocketStateText(qint32 state);
+    void setCaption(const QString &caption);
     void setStatus(const QString &text);
     void focusInputBox();
 
@@ -112,4 +114,6 @@ private:
     quint64 m_conversationNumber = 0;
     QPointer<frmOptions> m_options;
     QPointer<frmAbout> m_about;
+    // Speaks arrivals and status changes, which happen away from the focus.
+    Announcer *const m_announcer;
 };

@@ -4,8 +4,10 @@
 #include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "RawPeer.h"
+#include "ScreenReader.h"
 #include "TranscriptChecks.h"
 #include "chat/frmChat.h"
+#include "components/Announcer.h"
 #include "components/CodePage.h"
 #include "components/RichTextBox.h"
 #include "components/StatusBar.h"
@@ -94,6 +96,29 @@ private slots:
         peer->write("def\r\n");
         QTRY_VERIFY(chat->rtxtChat->TextLength() > 0);
         QCOMPARE(chat->rtxtChat->Text(), QStringLiteral("abcdef\r\n\r\n"));
+    }
+
+    void arrivalsCloseTogetherAreSpokenOnceAndCut()
+    {
+        peer->write("unheard");  // no screen reader listens yet: nothing is kept for one
+        QTRY_VERIFY(chat->rtxtChat->TextLength() > 0);
+        const ScreenReader reader;
+        peer->write("caf\xE9");
+        QTRY_VERIFY(chat->rtxtChat->TextLength() > 9);
+        peer->write(QByteArray(100000, 'x'));
+        QTRY_COMPARE(reader.spoken.size(), 1);
+        QCOMPARE(reader.spoken[0], QStringLiteral("café\n") + QString(Announcer::longestArrivals - 4, u'x') + Announcer::moreArrived);
+        QCOMPARE(chat->focusWidget(), chat->NewText);  // and the unchanged status was not spoken
+    }
+
+    void closesAreSpoken()
+    {
+        const ScreenReader reader;
+        peer->disconnectFromHost();
+        QTRY_COMPARE(reader.spoken.value(0), QStringLiteral("Connection Peer is closing the connection"));
+        chat->cmdConnect->setFocus();
+        QTest::keyClick(chat->cmdConnect, Qt::Key_Space);  // the focused button says "Connect" again
+        QTRY_COMPARE(reader.spoken.value(1), QStringLiteral("Connect\nConnection Closed"));
     }
 
     void transcriptIsReadOnlyButCopyable()
