@@ -1,5 +1,5 @@
-// Sending the input box with Enter, receiving the peer's text, and the
-// transcript both go into.
+// Sending the input box with Enter and receiving the peer's text, both into
+// the transcript.
 
 #include "chat/frmChat.h"
 #include "chat/Transcript.h"
@@ -14,13 +14,6 @@
 #include <QApplication>
 #include <exception>
 
-namespace {
-
-constexpr quint32 black = 0x000000;
-constexpr quint32 blue = 0xFF0000;  // 0x00BBGGRR
-
-}  // namespace
-
 void frmChat::NewText_KeyPress(int &KeyAscii)
 {
     qint16 savedState = StreamSocket::sckClosed;
@@ -32,7 +25,7 @@ void frmChat::NewText_KeyPress(int &KeyAscii)
         if (text.isEmpty())
             return;
         wsockData->SendData(text);
-        appendToTranscript(*rtxtChat, CodePage::asSent(text), true);
+        m_transcriptWriter->append(CodePage::asSent(text), true);
         blnClearNewText = true;
         NewText->SetText(QString());
     } catch (const std::exception &) {
@@ -53,19 +46,9 @@ void frmChat::NewText_KeyUp(int, int)
 void frmChat::wsockData_DataArrival(qint32)
 {
     const QString data = wsockData->GetData();
-    const RichTextBox::KeptView readersView(*rtxtChat);
-    appendToTranscript(*rtxtChat, data, false);
+    m_transcriptWriter->append(data, false);
     m_announcer->announceArrival(data);
     setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
     if (!isActiveWindow())
         QApplication::alert(this);
-}
-
-void appendToTranscript(RichTextBox &transcript, const QString &text, bool own)
-{
-    transcript.SetSelLength(0);
-    transcript.SetSelStart(transcript.TextLength());
-    transcript.SetSelBold(own);
-    transcript.SetSelColor(own ? black : blue);
-    transcript.SetSelText(text + QStringLiteral("\r\n"));
 }

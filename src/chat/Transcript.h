@@ -1,8 +1,42 @@
 #pragma once
 
-class QString;
+#include "components/StreamSocket.h"
+
+#include <QObject>
+#include <QString>
+#include <deque>
+
 class RichTextBox;
 
 // Appends text and a line break at the end of the transcript: the user's own
-// in bold black, the peer's in blue.
+// in bold black, the peer's in blue, the peer's keeping the reader's view.
 void appendToTranscript(RichTextBox &transcript, const QString &text, bool own);
+
+// Appends entries as appendToTranscript does, in the order they come, but at
+// most charactersPerTurn characters in one turn of the event loop, so that a
+// long entry (a big paste sent) does not hold the window still. The entry goes
+// in over several turns, as one entry, and those after it wait until it ends.
+// A turn takes the largest arrival with its line break, so that an arrival
+// with nothing before it goes in at once, as does a line the user types.
+class TranscriptWriter : public QObject
+{
+public:
+    static constexpr qsizetype charactersPerTurn = StreamSocket::largestArrival + 2;
+
+    TranscriptWriter(RichTextBox &transcript, QObject *parent);
+
+    void append(const QString &text, bool own);
+
+private:
+    struct Entry
+    {
+        QString text;  // with its line break
+        bool own;
+        qsizetype written = 0;
+    };
+
+    void writeATurn();
+
+    RichTextBox &m_transcript;
+    std::deque<Entry> m_waiting;
+};

@@ -1,6 +1,7 @@
 #include "chat/frmChat.h"
 
 #include "about/frmAbout.h"
+#include "chat/Transcript.h"
 #include "components/Announcer.h"
 #include "components/EventBoundary.h"
 #include "components/Fonts.h"
@@ -44,6 +45,7 @@ frmChat::frmChat(StreamSocket *listener, StreamSocket *data)
     , wsockListener(ownSocket(listener, this, "wsockListener"))
     , wsockData(ownSocket(data, this, "wsockData"))
     , m_announcer(new Announcer(this))
+    , m_transcriptWriter(new TranscriptWriter(*rtxtChat, this))
 {
     setObjectName(QStringLiteral("frmChat"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -6,6 +6,7 @@
 class QLabel;
 class QPushButton;
 class Announcer;
+class TranscriptWriter;
 class PictureBox;
 class RichTextBox;
 class StatusBar;
@@ -116,4 +117,5 @@ private:
     QPointer<frmAbout> m_about;
     // Speaks arrivals and status changes, which happen away from the focus.
     Announcer *const m_announcer;
+    TranscriptWriter *const m_transcriptWriter;
 };

@@ -276,7 +276,8 @@ void RichTextBox::followChange(int position, int, int added)
     const qint64 length = TextLength();
     const qint64 removedText = m_textLength - length + addedText;
     if (removedText == 0 && start == m_textLength && addedText > 0) {
-        m_entryStarts.push_back(start);
+        if (!m_extendingEntry || m_entryStarts.empty())
+            m_entryStarts.push_back(start);
     } else if (removedText != addedText) {
         // Entries that began in the replaced text are gone; those after it move.
         const auto gone = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), start + (removedText == 0));
@@ -411,6 +412,13 @@ void RichTextBox::SetSelText(const QString &text)
     cursor.endEditBlock();
     setSelection(cursor);
     trimToBounds();
+}
+
+void RichTextBox::ExtendNewestEntry(const QString &text)
+{
+    m_extendingEntry = true;
+    SetSelText(text);
+    m_extendingEntry = false;
 }
 
 // Entries leave a quarter of the bound at a time: the document copies all of

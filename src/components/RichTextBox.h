@@ -64,6 +64,9 @@ public:
     void SetSelColor(quint32 color);
     // Replaces the selection with text in the selection's style.
     void SetSelText(const QString &text);
+    // As SetSelText with the selection at the end, but the text goes on the
+    // newest entry rather than starting one: an entry added a part at a time.
+    void ExtendNewestEntry(const QString &text);
 
 protected:
     // What is copied is the selected part of Text, whatever paragraphs hold it.
@@ -81,6 +84,7 @@ private:
 
     QTextCharFormat m_selFormat;
     bool m_viewKept = false;
+    bool m_extendingEntry = false;
     QTextCursor m_keptViewSelection;  // the Sel operations' selection while a KeptView lives
     qsizetype m_maxLength = DefaultMaxLength;
     qsizetype m_maxEntries = DefaultMaxEntries;

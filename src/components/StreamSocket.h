@@ -38,6 +38,10 @@ public:
     virtual void SendData(const QString &text) = 0;
     virtual QString GetData() = 0;
 
+    // The most characters one DataArrival hands over, so that a flooding peer
+    // cannot hold up the program with one huge piece of text.
+    static constexpr qsizetype largestArrival = 256 * 1024;
+
 signals:
     void ConnectionRequest(qint32 requestID);
     void Connected();

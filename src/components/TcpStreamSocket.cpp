@@ -15,9 +15,6 @@
 
 namespace {
 
-// The most one DataArrival event hands over, so that a flooding peer cannot
-// hold up the program with one huge piece of text.
-constexpr qint64 largestArrival = 256 * 1024;
 // A peer that vanishes without a word (cable pulled, laptop closed) while
 // nothing is being sent is given up within about two minutes: after a minute
 // of silence, six probes ten seconds apart go unanswered. A live peer sees

@@ -6,6 +6,7 @@
 #include "RawPeer.h"
 #include "ScreenReader.h"
 #include "TranscriptChecks.h"
+#include "chat/Transcript.h"
 #include "chat/frmChat.h"
 #include "components/Announcer.h"
 #include "components/CodePage.h"
@@ -265,8 +266,8 @@ private slots:
     }
 };
 
-// Sending with no connection, with fake sockets that fail on demand.
-class tst_FailedSends : public QObject
+// Sending and receiving with fake sockets that fail or raise arrivals on demand.
+class tst_FakeSockets : public QObject
 {
     Q_OBJECT
 
@@ -321,6 +322,27 @@ private slots:
         delete chat;
     }
 
+    // A long echo goes in over several turns as one entry, and what comes
+    // meanwhile, the peer's text or the user's next line, waits for its end.
+    void entriesStayWholeAndInOrderWhileALongOneGoesIn()
+    {
+        auto *data = new FakeStreamSocket;
+        data->state = StreamSocket::sckConnected;
+        QPointer<frmChat> chat = new frmChat(nullptr, data);
+        const QString paste(TranscriptWriter::charactersPerTurn * 5 / 2, u'p');
+        sendLine(chat, paste);
+        QCOMPARE(chat->rtxtChat->Text(), paste.left(TranscriptWriter::charactersPerTurn));
+        data->raiseData(QStringLiteral("reply"));
+        sendLine(chat, QStringLiteral("next"));
+        QCOMPARE(chat->rtxtChat->TextLength(), TranscriptWriter::charactersPerTurn);
+        QTRY_COMPARE(chat->rtxtChat->Text(), paste + QStringLiteral("\r\nreply\r\nnext\r\n"));
+        QVERIFY(formatAt(*chat->rtxtChat, paste.size() - 1).font().bold());
+        QVERIFY(!formatAt(*chat->rtxtChat, paste.size() + 2).font().bold());
+        chat->rtxtChat->SetMaxEntries(3);  // all three are kept: the paste was one entry
+        QCOMPARE(chat->rtxtChat->TextLength(), paste.size() + 15);
+        delete chat;
+    }
+
     void otherKeysNeverSendOrClear()
     {
         auto *data = new FakeStreamSocket;
@@ -339,8 +361,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     tst_Messages messages;
-    tst_FailedSends failedSends;
-    return QTest::qExec(&messages, argc, argv) | QTest::qExec(&failedSends, argc, argv);
+    tst_FakeSockets fakeSockets;
+    return QTest::qExec(&messages, argc, argv) | QTest::qExec(&fakeSockets, argc, argv);
 }
 
 #include "tst_messages.moc"

@@ -271,6 +271,7 @@ private slots:
         pressEnter(raw.chat);
         QCOMPARE(raw.receive(text.size(), 60000), CodePage::encode(text));
         QCOMPARE(raw.chat->NewText->Text(), QString());
+        QTRY_COMPARE_WITH_TIMEOUT(raw.chat->rtxtChat->TextLength(), text.size() + 2, 60000);  // the echo, a part a turn
         QVERIFY(raw.chat->rtxtChat->Text() == text + QStringLiteral("\r\n"));
         qInfo("longest wait of the event loop while sending 10 MB: %.0f ms", stalls.worstMs());
     }
