@@ -41,6 +41,11 @@ TranscriptWriter::TranscriptWriter(RichTextBox &transcript, QObject *parent)
 
 void TranscriptWriter::append(const QString &text, bool own)
 {
+    const bool fitsThisTurn = m_waiting.empty() && text.size() + 2 <= charactersPerTurn;
+    if (fitsThisTurn) {
+        appendToTranscript(m_transcript, text, own);  // as it is, without a copy to queue
+        return;
+    }
     m_waiting.push_back({text + QStringLiteral("\r\n"), own});
     if (m_waiting.size() == 1)
         writeATurn();

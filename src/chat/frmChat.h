@@ -6,12 +6,12 @@
 class QLabel;
 class QPushButton;
 class Announcer;
-class TranscriptWriter;
 class PictureBox;
 class RichTextBox;
 class StatusBar;
 class StreamSocket;
 class TextBox;
+class TranscriptWriter;
 class frmAbout;
 class frmOptions;
 
