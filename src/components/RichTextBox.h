@@ -24,13 +24,15 @@ class RichTextBox : public QPlainTextEdit
 public:
     explicit RichTextBox(QWidget *parent = nullptr);
 
-    // Far more than any conversation of people typing; it keeps a peer that
-    // floods from filling the computer's memory.
-    static constexpr qsizetype DefaultMaxLength = 8'000'000;
+    // More than any conversation of people typing; it keeps a peer that
+    // floods from filling the computer's memory, and the document's copy of
+    // its text after a trim within a frame.
+    static constexpr qsizetype DefaultMaxLength = 1'000'000;
     void SetMaxLength(qsizetype characters);
     // Each entry costs about a kilobyte of its own, however short: a peer
-    // sending a byte at a time is bounded by this.
-    static constexpr qsizetype DefaultMaxEntries = 50'000;
+    // sending a byte at a time is bounded by this, and a trim of a quarter of
+    // it stays within a frame.
+    static constexpr qsizetype DefaultMaxEntries = 20'000;
     void SetMaxEntries(qsizetype entries);
 
     // Keeps what the reader sees while it lives: their selection, and their

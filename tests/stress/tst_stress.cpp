@@ -240,8 +240,10 @@ private slots:
         pair.listen();
         frmChat *caller = pair.newCaller();
         QVERIFY(pair.connect(caller));
-        for (frmChat *chat : {pair.listener.data(), caller})
-            chat->rtxtChat->SetMaxEntries(1'000'000);  // every message stays, to be checked
+        for (frmChat *chat : {pair.listener.data(), caller}) {  // every message stays, to be checked
+            chat->rtxtChat->SetMaxEntries(1'000'000);
+            chat->rtxtChat->SetMaxLength(10'000'000);
+        }
         QString sentByCaller, sentByListener;
         for (int i = 0; i < 100000; ++i) {
             const QString a = QStringLiteral("a%1;").arg(i);
