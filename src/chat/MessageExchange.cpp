@@ -5,7 +5,6 @@
 #include "chat/Transcript.h"
 
 #include "components/Announcer.h"
-#include "components/CodePage.h"
 #include "components/MessageBox.h"
 #include "components/RichTextBox.h"
 #include "components/StreamSocket.h"
@@ -25,7 +24,7 @@ void frmChat::NewText_KeyPress(int &KeyAscii)
         if (text.isEmpty())
             return;
         wsockData->SendData(text);
-        m_transcriptWriter->append(CodePage::asSent(text), true);
+        m_transcriptWriter->append(text, true);
         blnClearNewText = true;
         NewText->SetText(QString());
     } catch (const std::exception &) {

@@ -1,5 +1,6 @@
 #include "chat/Transcript.h"
 
+#include "components/CodePage.h"
 #include "components/RichTextBox.h"
 
 #include <QTimer>
@@ -26,6 +27,24 @@ void writeAtEnd(RichTextBox &transcript, const QString &text, bool own, bool ext
         transcript.SetSelText(text);
 }
 
+QString shown(const QString &text, bool own)
+{
+    return own ? CodePage::asSent(text) : text;
+}
+
+// Where a part that would end at end ends: a "\r\n" stays one line break, and
+// a surrogate pair one character.
+qsizetype partEnd(const QString &text, qsizetype end)
+{
+    if (end == 0 || end >= text.size())
+        return end;
+    const QChar last = text.at(end - 1);
+    const QChar next = text.at(end);
+    const bool splitsLineBreak = last == u'\r' && next == u'\n';
+    const bool splitsPair = last.isHighSurrogate() && next.isLowSurrogate();
+    return splitsLineBreak || splitsPair ? end + 1 : end;
+}
+
 }  // namespace
 
 void appendToTranscript(RichTextBox &transcript, const QString &text, bool own)
@@ -43,10 +62,10 @@ void TranscriptWriter::append(const QString &text, bool own)
 {
     const bool fitsThisTurn = m_waiting.empty() && text.size() + 2 <= charactersPerTurn;
     if (fitsThisTurn) {
-        appendToTranscript(m_transcript, text, own);  // as it is, without a copy to queue
+        appendToTranscript(m_transcript, shown(text, own), own);
         return;
     }
-    m_waiting.push_back({text + QStringLiteral("\r\n"), own});
+    m_waiting.push_back({text, own});
     if (m_waiting.size() == 1)
         writeATurn();
 }
@@ -55,13 +74,15 @@ void TranscriptWriter::writeATurn()
 {
     for (qsizetype room = charactersPerTurn; room > 0 && !m_waiting.empty();) {
         Entry &entry = m_waiting.front();
-        qsizetype end = qMin(entry.text.size(), entry.written + room);
-        if (end < entry.text.size() && entry.text.at(end - 1) == u'\r' && entry.text.at(end) == u'\n')
-            ++end;  // a "\r\n" stays one line break
-        writeAtEnd(m_transcript, entry.text.sliced(entry.written, end - entry.written), entry.own, entry.written > 0);
-        room -= end - entry.written;
+        const qsizetype end = partEnd(entry.text, qMin(entry.text.size(), entry.written + room));
+        const bool ends = end == entry.text.size();
+        QString part = shown(entry.text.sliced(entry.written, end - entry.written), entry.own);
+        if (ends)
+            part += QStringLiteral("\r\n");
+        writeAtEnd(m_transcript, part, entry.own, entry.written > 0);
+        room -= part.size();
         entry.written = end;
-        if (end == entry.text.size())
+        if (ends)
             m_waiting.pop_front();
     }
     if (!m_waiting.empty())

@@ -18,6 +18,8 @@ void appendToTranscript(RichTextBox &transcript, const QString &text, bool own);
 // in over several turns, as one entry, and those after it wait until it ends.
 // A turn takes the largest arrival with its line break, so that an arrival
 // with nothing before it goes in at once, as does a line the user types.
+// The user's own text shows as the peer gets it, through the code page and
+// back, a part at a time as it goes in.
 class TranscriptWriter : public QObject
 {
 public:
@@ -30,7 +32,7 @@ public:
 private:
     struct Entry
     {
-        QString text;  // with its line break
+        QString text;  // as sent or received, without its line break
         bool own;
         qsizetype written = 0;
     };

@@ -329,17 +329,21 @@ private slots:
         auto *data = new FakeStreamSocket;
         data->state = StreamSocket::sckConnected;
         QPointer<frmChat> chat = new frmChat(nullptr, data);
-        const QString paste(TranscriptWriter::charactersPerTurn * 5 / 2, u'p');
+        // A character beyond the page, in two halves where the first turn ends, is sent as one "?".
+        const QString start(TranscriptWriter::charactersPerTurn - 1, u'p');
+        const QString end(TranscriptWriter::charactersPerTurn * 3 / 2, u'q');
+        const QString paste = start + QString::fromUtf8("\xF0\x9F\x98\x80") + end;
+        const QString shown = start + QStringLiteral("?") + end;
         sendLine(chat, paste);
-        QCOMPARE(chat->rtxtChat->Text(), paste.left(TranscriptWriter::charactersPerTurn));
+        QCOMPARE(chat->rtxtChat->Text(), shown.left(TranscriptWriter::charactersPerTurn));
         data->raiseData(QStringLiteral("reply"));
         sendLine(chat, QStringLiteral("next"));
         QCOMPARE(chat->rtxtChat->TextLength(), TranscriptWriter::charactersPerTurn);
-        QTRY_COMPARE(chat->rtxtChat->Text(), paste + QStringLiteral("\r\nreply\r\nnext\r\n"));
-        QVERIFY(formatAt(*chat->rtxtChat, paste.size() - 1).font().bold());
-        QVERIFY(!formatAt(*chat->rtxtChat, paste.size() + 2).font().bold());
+        QTRY_COMPARE(chat->rtxtChat->Text(), shown + QStringLiteral("\r\nreply\r\nnext\r\n"));
+        QVERIFY(formatAt(*chat->rtxtChat, shown.size() - 1).font().bold());
+        QVERIFY(!formatAt(*chat->rtxtChat, shown.size() + 2).font().bold());
         chat->rtxtChat->SetMaxEntries(3);  // all three are kept: the paste was one entry
-        QCOMPARE(chat->rtxtChat->TextLength(), paste.size() + 15);
+        QCOMPARE(chat->rtxtChat->TextLength(), shown.size() + 15);
         delete chat;
     }
 
