@@ -538,7 +538,7 @@ double pasteAndSendWorstStallMs(const QString &text)
         chat->NewText->paste();
         pasted = true;
     });
-    spinUntil([&] { return pasted; });
+    spinUntil([&] { return pasted && !chat->NewText->isPasting(); });
     QTimer::singleShot(0, chat, [&] { pressEnter(chat); });
     const qint64 bytes = CodePage::encode(text).size();
     spinUntil([&] { return peer.received >= bytes; });

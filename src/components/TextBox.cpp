@@ -1,12 +1,12 @@
 #include "components/TextBox.h"
 
-#include "components/ContinuedParagraphs.h"
 #include "components/ShiftMask.h"
 
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 TextBox::TextBox(QWidget *parent)
     : QPlainTextEdit(parent)
@@ -19,37 +19,74 @@ TextBox::TextBox(QWidget *parent)
 // manager may hand it out only once, and a second request may find it gone.
 void TextBox::insertFromMimeData(const QMimeData *source)
 {
+    finishPaste();
     const QString text = source->text();
-    if (!text.isNull())
-        insertText(text);
+    if (text.isNull())
+        return;
+    m_paste = Paste{text, 0, {}};
+    pasteATurn();
+}
+
+void TextBox::insertText(const QString &text)
+{
+    finishPaste();
+    m_paste = Paste{text, 0, {}};
+    finishPaste();
+}
+
+void TextBox::pasteATurn()
+{
+    insertPart(pastedPerTurn);
+    if (m_paste)
+        QTimer::singleShot(0, this, &TextBox::pasteATurn);
+}
+
+void TextBox::finishPaste()
+{
+    if (m_paste)
+        insertPart(m_paste->text.size());
 }
 
 // Line breaks go in as line separators, and a long paragraph as several that
-// Text joins again, so that a huge text goes in and lays out cheaply.
-void TextBox::insertText(QString text)
+// Text joins again, so that a huge text goes in and lays out cheaply. A part
+// ends after a whole "\r\n".
+void TextBox::insertPart(qsizetype characters)
 {
-    text.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
-    text.replace(u'\r', QChar::LineSeparator);
-    text.replace(u'\n', QChar::LineSeparator);
+    Paste &paste = *m_paste;
+    qsizetype end = qMin(paste.text.size(), paste.inserted + characters);
+    if (end < paste.text.size() && paste.text.at(end - 1) == u'\r' && paste.text.at(end) == u'\n')
+        ++end;
+    QString part = paste.text.sliced(paste.inserted, end - paste.inserted);
+    part.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+    part.replace(u'\r', QChar::LineSeparator);
+    part.replace(u'\n', QChar::LineSeparator);
+
     QTextCursor cursor = textCursor();
-    cursor.beginEditBlock();
-    cursor.removeSelectedText();
-    ContinuedParagraphs::Splitter paragraph;
-    qsizetype inserted = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (paragraph.continuesBefore(text.at(i))) {
-            cursor.insertText(text.mid(inserted, i - inserted));
+    if (paste.inserted == 0) {
+        cursor.beginEditBlock();
+        cursor.removeSelectedText();
+    } else {
+        cursor.joinPreviousEditBlock();
+    }
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < part.size(); ++i) {
+        if (paste.paragraph.continuesBefore(part.at(i))) {
+            cursor.insertText(part.mid(written, i - written));
             cursor.insertBlock(ContinuedParagraphs::continuation());
-            inserted = i;
+            written = i;
         }
     }
-    cursor.insertText(text.mid(inserted));
+    cursor.insertText(part.mid(written));
     cursor.endEditBlock();
+    paste.inserted = end;
+    if (end == paste.text.size())
+        m_paste.reset();
     setTextCursor(cursor);
 }
 
 QString TextBox::Text() const
 {
+    const_cast<TextBox *>(this)->finishPaste();
     QString text;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         if (ContinuedParagraphs::breakBefore(block))
@@ -61,12 +98,14 @@ QString TextBox::Text() const
 
 void TextBox::SetText(const QString &text)
 {
+    finishPaste();
     clear();
     insertText(text);
 }
 
 void TextBox::keyPressEvent(QKeyEvent *event)
 {
+    finishPaste();
     QString typed;
     for (const QChar c : event->text()) {
         int keyAscii = c.unicode();
@@ -88,6 +127,24 @@ void TextBox::keyPressEvent(QKeyEvent *event)
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+void TextBox::inputMethodEvent(QInputMethodEvent *event)
+{
+    finishPaste();
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void TextBox::mousePressEvent(QMouseEvent *event)
+{
+    finishPaste();
+    QPlainTextEdit::mousePressEvent(event);
+}
+
+void TextBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    finishPaste();
+    QPlainTextEdit::contextMenuEvent(event);
 }
 
 void TextBox::keyReleaseEvent(QKeyEvent *event)

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "components/ContinuedParagraphs.h"
+
 #include <QPlainTextEdit>
+#include <optional>
 
 // A multi-line text box. Text reports line breaks as "\r\n". KeyPress is
 // raised with the character code of each character key before the box
@@ -9,15 +12,23 @@
 // KeyAscii is written back: a handler that sets it to 0 cancels the key, one
 // that sets another code types that character instead. Only a direct
 // connection (the default within the GUI thread) can write it back.
+//
+// A big paste goes in a part each turn of the event loop, as one edit that
+// one undo takes back, so that the window goes on drawing meanwhile. Every
+// key, click and edit, and Text, first put in what is left of it: the box
+// behaves as if the paste had gone in at once.
 class TextBox : public QPlainTextEdit
 {
     Q_OBJECT
 
 public:
+    static constexpr qsizetype pastedPerTurn = 256 * 1024;
+
     explicit TextBox(QWidget *parent = nullptr);
 
     QString Text() const;
     void SetText(const QString &text);
+    bool isPasting() const { return m_paste.has_value(); }
 
 signals:
     void KeyPress(int &KeyAscii);
@@ -26,8 +37,23 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
-    void insertText(QString text);
+    struct Paste
+    {
+        QString text;
+        qsizetype inserted = 0;
+        ContinuedParagraphs::Splitter paragraph;
+    };
+
+    void insertText(const QString &text);
+    void insertPart(qsizetype characters);
+    void pasteATurn();
+    void finishPaste();
+
+    std::optional<Paste> m_paste;
 };

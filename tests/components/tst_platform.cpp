@@ -7,7 +7,10 @@
 #include "components/Twips.h"
 #include "MessageBoxes.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QTest>
+#include <QTextDocument>
 #include <QWidget>
 
 class tst_Platform : public QObject
@@ -53,6 +56,24 @@ private slots:
         });
         QTest::keyClicks(&box, QStringLiteral("xaxy"));
         QCOMPARE(box.Text(), QStringLiteral("by"));
+    }
+
+    // A paste goes in over several turns, yet a key pressed meanwhile comes
+    // after all of it, and one undo takes all of it back.
+    void aBigPasteIsOneEditThoughItGoesInOverTurns()
+    {
+        TextBox box;
+        const QString text = QString(TextBox::pastedPerTurn - 1, u'a') + QStringLiteral("\r\n")
+                             + QString(TextBox::pastedPerTurn, u'b') + QStringLiteral("\r\nend");
+        QApplication::clipboard()->setText(text);
+        box.paste();
+        QVERIFY(box.isPasting());
+        QVERIFY(!box.document()->toPlainText().contains(u'b'));  // the first part only
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.Text(), QString());
+        box.paste();
+        QTest::keyClick(&box, Qt::Key_X);
+        QCOMPARE(box.Text(), text + QStringLiteral("x"));
     }
 
     void textToLong_data()
