@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
@@ -13,6 +14,7 @@ TextBox::TextBox(QWidget *parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    connect(document(), &QTextDocument::contentsChange, this, &TextBox::forgetKeptText);
 }
 
 // The text is asked of the source once: a clipboard owner such as a password
@@ -23,15 +25,34 @@ void TextBox::insertFromMimeData(const QMimeData *source)
     const QString text = source->text();
     if (text.isNull())
         return;
-    m_paste = Paste{text, 0, {}};
+    startInserting(text);
     pasteATurn();
 }
 
 void TextBox::insertText(const QString &text)
 {
+    startInserting(text);
+    finishPaste();
+}
+
+// What goes into an empty box is kept as Text too, until something else
+// changes the box: Enter after a big paste then copies nothing.
+void TextBox::startInserting(const QString &text)
+{
     finishPaste();
     m_paste = Paste{text, 0, {}};
-    finishPaste();
+    m_keptText = QString();
+    m_textKept = document()->isEmpty();
+    if (m_textKept)
+        m_keptText.reserve(text.size());
+}
+
+void TextBox::forgetKeptText()
+{
+    if (!m_insertingPart) {
+        m_textKept = false;
+        m_keptText = QString();
+    }
 }
 
 void TextBox::pasteATurn()
@@ -60,6 +81,9 @@ void TextBox::insertPart(qsizetype characters)
     part.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
     part.replace(u'\r', QChar::LineSeparator);
     part.replace(u'\n', QChar::LineSeparator);
+    if (m_textKept)
+        m_keptText += QString(part).replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    const QScopedValueRollback inserting(m_insertingPart, true);
 
     QTextCursor cursor = textCursor();
     if (paste.inserted == 0) {
@@ -87,6 +111,8 @@ void TextBox::insertPart(qsizetype characters)
 QString TextBox::Text() const
 {
     const_cast<TextBox *>(this)->finishPaste();
+    if (m_textKept)
+        return m_keptText;
     QString text;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         if (ContinuedParagraphs::breakBefore(block))

@@ -51,9 +51,14 @@ private:
     };
 
     void insertText(const QString &text);
+    void startInserting(const QString &text);
+    void forgetKeptText();
     void insertPart(qsizetype characters);
     void pasteATurn();
     void finishPaste();
 
     std::optional<Paste> m_paste;
+    bool m_insertingPart = false;
+    bool m_textKept = false;
+    QString m_keptText;
 };
