@@ -4,7 +4,9 @@
 #include "components/StreamSocket.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <chrono>
+#include <deque>
 
 class QTcpServer;
 class QTcpSocket;
@@ -68,6 +70,7 @@ private:
     void onRaceLost(QAbstractSocket::SocketError error, const QString &description);
     void watchForDeadPeer();
     void raiseSocketError(QAbstractSocket::SocketError error, const QString &qtDescription);
+    void writeWaiting(qint64 characters);
 
     const SocketLimits m_limits;
     QString m_remoteHost;
@@ -77,4 +80,10 @@ private:
     QPointer<QTcpSocket> m_socket;
     QPointer<QTcpServer> m_server;
     QPointer<AddressRace> m_race;
+    // Text sent but not yet handed to the connection, oldest first: a big
+    // send goes out a part each turn of the event loop.
+    std::deque<QString> m_waiting;
+    qsizetype m_writtenOfFirst = 0;
+    qint64 m_waitingCharacters = 0;
+    QTimer m_writeNextPart;
 };
