@@ -531,6 +531,7 @@ double pasteAndSendWorstStallMs(const QString &text)
     TimingPeer peer;
     frmChat *chat = dialledChat(peer.port);
     QApplication::clipboard()->setText(text);
+    const qint64 bytes = CodePage::encode(text).size();
 
     const StallWatch stalls;
     bool pasted = false;
@@ -540,7 +541,6 @@ double pasteAndSendWorstStallMs(const QString &text)
     });
     spinUntil([&] { return pasted && !chat->NewText->isPasting(); });
     QTimer::singleShot(0, chat, [&] { pressEnter(chat); });
-    const qint64 bytes = CodePage::encode(text).size();
     spinUntil([&] { return peer.received >= bytes; });
     QElapsedTimer settle;
     settle.start();
