@@ -21,7 +21,6 @@ TextBox::TextBox(QWidget *parent)
 // manager may hand it out only once, and a second request may find it gone.
 void TextBox::insertFromMimeData(const QMimeData *source)
 {
-    finishPaste();
     const QString text = source->text();
     if (text.isNull())
         return;
