@@ -32,6 +32,67 @@ private:
     QString m_name;
 };
 
+namespace {
+
+const char *const hushedProperty = "hushedAwayFromFocus";
+QAccessible::UpdateHandler nextHandler = nullptr;
+
+bool isEdit(QAccessible::Event type)
+{
+    switch (type) {
+    case QAccessible::TextInserted:
+    case QAccessible::TextRemoved:
+    case QAccessible::TextUpdated:
+    case QAccessible::TextCaretMoved:
+    case QAccessible::TextSelectionChanged:
+    case QAccessible::ValueChanged:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isHushed(const QAccessibleEvent *event)
+{
+    if (!isEdit(event->type()))
+        return false;
+    for (QObject *object = event->object(); object; object = object->parent()) {
+        if (object->property(hushedProperty).toBool())
+            return !static_cast<QWidget *>(object)->hasFocus();
+    }
+    return false;
+}
+
+void passOn(QAccessibleEvent *event)
+{
+    if (isHushed(event))
+        return;
+    if (nextHandler) {
+        nextHandler(event);
+        return;
+    }
+    // Qt hands an event to the platform only while no handler is installed.
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(passOn);
+}
+
+// Puts passOn in front of whichever handler is installed now.
+void installHush()
+{
+    const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(passOn);
+    if (previous != passOn)
+        nextHandler = previous;
+}
+
+} // namespace
+
+void Announcer::hushEditsAwayFromFocus(QWidget *widget)
+{
+    widget->setProperty(hushedProperty, true);
+    installHush();
+}
+
 Announcer::Announcer(QWidget *window)
     : QObject(window)
     , m_window(window)
@@ -39,11 +100,20 @@ Announcer::Announcer(QWidget *window)
     m_gathering.setSingleShot(true);
     m_gathering.setInterval(gatheringMs);
     connect(&m_gathering, &QTimer::timeout, this, &Announcer::speak);
+    m_floodEnding.setSingleShot(true);
+    m_floodEnding.setInterval(gatheringMs);
+    connect(&m_floodEnding, &QTimer::timeout, this, [this] { m_flooding = false; });
 }
 
 void Announcer::announceArrival(const QString &text)
 {
-    if (!QAccessible::isActive() || m_cut)
+    if (!QAccessible::isActive())
+        return;
+    if (m_flooding) {
+        m_floodEnding.start();
+        return;
+    }
+    if (m_cut)
         return;
     const qsizetype room = longestArrivals - m_arrivedLength;
     if (text.size() <= room) {
@@ -64,8 +134,10 @@ void Announcer::announce(const QString &text)
 void Announcer::queue(const QString &text)
 {
     m_pending.append(text);
-    if (!m_gathering.isActive())
+    if (!m_gathering.isActive()) {
+        installHush();
         m_gathering.start();
+    }
 }
 
 void Announcer::speak()
@@ -77,6 +149,10 @@ void Announcer::speak()
     m_notification->setName(m_pending.join(QLatin1Char('\n')));
     m_pending.clear();
     m_arrivedLength = 0;
+    if (m_cut) {
+        m_flooding = true;
+        m_floodEnding.start();
+    }
     m_cut = false;
     // The name change renews what a screen reader holds of the name; showing
     // is what makes it speak.
