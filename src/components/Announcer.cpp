@@ -85,10 +85,23 @@ void installHush()
         nextHandler = previous;
 }
 
+// A handler installed after the window was built stays behind passOn from
+// the moment a screen reader starts.
+struct HushOnActivation : QAccessible::ActivationObserver
+{
+    HushOnActivation() { QAccessible::installActivationObserver(this); }
+    void accessibilityActiveChanged(bool active) override
+    {
+        if (active)
+            installHush();
+    }
+};
+
 } // namespace
 
 void Announcer::hushEditsAwayFromFocus(QWidget *widget)
 {
+    static HushOnActivation observer;
     widget->setProperty(hushedProperty, true);
     installHush();
 }
@@ -134,10 +147,8 @@ void Announcer::announce(const QString &text)
 void Announcer::queue(const QString &text)
 {
     m_pending.append(text);
-    if (!m_gathering.isActive()) {
-        installHush();
+    if (!m_gathering.isActive())
         m_gathering.start();
-    }
 }
 
 void Announcer::speak()
