@@ -3,7 +3,8 @@
 #   make run     installs what is missing, builds, starts Brindlet
 #   make test    installs what is missing, builds, runs the test suite headless
 #   make bench   builds and runs the benchmark
-#   make test-asan  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer
+#   make test-asan  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer, with
+#                   the standard library's own checks (_GLIBCXX_ASSERTIONS)
 #   make package    Brindlet's Debian source and binary packages in build/package, checked by lintian
 #   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
 

@@ -15,6 +15,8 @@ TextBox::TextBox(QWidget *parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
     connect(document(), &QTextDocument::contentsChange, this, &TextBox::forgetKeptText);
+    m_nextPart.setSingleShot(true);
+    connect(&m_nextPart, &QTimer::timeout, this, &TextBox::pasteATurn);
 }
 
 // The text is asked of the source once: a clipboard owner such as a password
@@ -36,9 +38,19 @@ void TextBox::insertText(const QString &text)
 
 // What goes into an empty box is kept as Text too, until something else
 // changes the box: Enter after a big paste then copies nothing.
+//
+// The document keeps every text it ever held while undo can bring it back.
+// A big paste into an empty box, or one over all of a box, starts the history
+// afresh: Ctrl+Z takes that paste back and leaves the box empty, and pasting
+// over a big paste again and again holds one text, not all of them.
 void TextBox::startInserting(const QString &text)
 {
     finishPaste();
+    const QTextCursor selection = textCursor();
+    const int length = document()->characterCount() - 1;
+    const bool replacesAll = selection.selectionStart() == 0 && selection.selectionEnd() == length;
+    if (replacesAll && qMax<qsizetype>(length, text.size()) > longestTextKeptForUndo)
+        clear();
     m_paste = Paste{text, 0, {}};
     m_keptText = QString();
     m_textKept = document()->isEmpty();
@@ -58,7 +70,7 @@ void TextBox::pasteATurn()
 {
     insertPart(pastedPerTurn);
     if (m_paste)
-        QTimer::singleShot(0, this, &TextBox::pasteATurn);
+        m_nextPart.start();
 }
 
 void TextBox::finishPaste()
@@ -69,7 +81,9 @@ void TextBox::finishPaste()
 
 // Line breaks go in as line separators, and a long paragraph as several that
 // Text joins again, so that a huge text goes in and lays out cheaply. A part
-// ends after a whole "\r\n".
+// ends after a whole "\r\n". The Unicode line and paragraph separators show
+// as line breaks, so they are line breaks like the others: Text gives "\r\n"
+// for each, whatever the box held before.
 void TextBox::insertPart(qsizetype characters)
 {
     Paste &paste = *m_paste;
@@ -80,6 +94,7 @@ void TextBox::insertPart(qsizetype characters)
     part.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
     part.replace(u'\r', QChar::LineSeparator);
     part.replace(u'\n', QChar::LineSeparator);
+    part.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
     if (m_textKept)
         m_keptText += QString(part).replace(QChar::LineSeparator, QStringLiteral("\r\n"));
     const QScopedValueRollback inserting(m_insertingPart, true);
@@ -102,8 +117,10 @@ void TextBox::insertPart(qsizetype characters)
     cursor.insertText(part.mid(written));
     cursor.endEditBlock();
     paste.inserted = end;
-    if (end == paste.text.size())
+    if (end == paste.text.size()) {
         m_paste.reset();
+        m_nextPart.stop();
+    }
     setTextCursor(cursor);
 }
 

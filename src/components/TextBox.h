@@ -3,6 +3,7 @@
 #include "components/ContinuedParagraphs.h"
 
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <optional>
 
 // A multi-line text box. Text reports line breaks as "\r\n". KeyPress is
@@ -23,6 +24,8 @@ class TextBox : public QPlainTextEdit
 
 public:
     static constexpr qsizetype pastedPerTurn = 256 * 1024;
+    // A paste of a longer text, or over one, into all of the box starts its undo history afresh.
+    static constexpr qsizetype longestTextKeptForUndo = 1024 * 1024;
 
     explicit TextBox(QWidget *parent = nullptr);
 
@@ -58,6 +61,7 @@ private:
     void finishPaste();
 
     std::optional<Paste> m_paste;
+    QTimer m_nextPart;
     bool m_insertingPart = false;
     bool m_textKept = false;
     QString m_keptText;

@@ -73,7 +73,46 @@ private slots:
         QCOMPARE(box.Text(), QString());
         box.paste();
         QTest::keyClick(&box, Qt::Key_X);
+        QCoreApplication::processEvents();  // the turn the paste had asked for finds it done
         QCOMPARE(box.Text(), text + QStringLiteral("x"));
+        box.SetText(QString());
+        box.paste();
+        box.paste();  // the first is still going in
+        QCOMPARE(box.Text(), text + text);
+    }
+
+    // Pasting over a big text again and again keeps one text, not all of them;
+    // undo still takes the last paste back.
+    void aBigPasteOverAllOfTheBoxStartsTheUndoHistoryAfresh()
+    {
+        TextBox box;
+        const QString big(TextBox::longestTextKeptForUndo + 1, u'a');
+        box.SetText(big);
+        box.selectAll();
+        QApplication::clipboard()->setText(QStringLiteral("small"));
+        box.paste();
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.Text(), QString());
+        QCOMPARE(box.document()->availableUndoSteps(), 0);
+
+        box.SetText(QStringLiteral("kept"));
+        box.selectAll();
+        box.paste();
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.Text(), QStringLiteral("kept"));
+    }
+
+    // The Unicode line and paragraph separators are line breaks, whatever the box held.
+    void pastedSeparatorsAreLineBreaksInEveryBox()
+    {
+        TextBox box;
+        QApplication::clipboard()->setText(QStringLiteral("a\u2029b\u2028c"));
+        box.paste();
+        QCOMPARE(box.Text(), QStringLiteral("a\r\nb\r\nc"));
+        box.SetText(QString());
+        QTest::keyClicks(&box, QStringLiteral("typed "));
+        box.paste();
+        QCOMPARE(box.Text(), QStringLiteral("typed a\r\nb\r\nc"));
     }
 
     void textToLong_data()
