@@ -4,6 +4,7 @@
 #include "components/ComponentError.h"
 
 #include <QCoreApplication>
+#include <QEventLoopLocker>
 #include <QHash>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -130,8 +131,9 @@ void discard(QTcpSocket *socket)
 }
 
 // Lets a connection send what is still queued, then closes and frees it; at
-// the latest after the linger time, or when the program ends. A dial still
-// resolving or connecting ends at once: nothing of it may reach the far side.
+// the latest after the linger time. The program does not end before: its last
+// window may be gone while the peer still reads. A dial still resolving or
+// connecting ends at once: nothing of it may reach the far side.
 void closeGracefully(QTcpSocket *socket, std::chrono::milliseconds linger)
 {
     socket->disconnect();
@@ -148,6 +150,8 @@ void closeGracefully(QTcpSocket *socket, std::chrono::milliseconds linger)
         return;
     }
     QTimer::singleShot(linger, socket, [socket] { discard(socket); });
+    auto *keepsProgramRunning = new QEventLoopLocker;
+    QObject::connect(socket, &QObject::destroyed, [keepsProgramRunning] { delete keepsProgramRunning; });
     QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, socket,
                      [socket] { discard(socket); });
 }

@@ -1,5 +1,6 @@
 // The menu commands, shutdown, and the About box.
 #include "ChatPair.h"
+#include "ChatWindow.h"
 #include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "about/frmAbout.h"
@@ -204,14 +205,26 @@ private slots:
                                 [](const QWidget *w) { return w->isVisible(); }));
     }
 
+    // Only once the peer has had all that was sent: the transcript shows it as sent.
     void closingTheWindowEndsTheProgram()
     {
+        QTcpServer peer;
+        QVERIFY(peer.listen(QHostAddress::LocalHost, 0));
         openChat(new frmChat);
+        chat->strRemotePort = QString::number(peer.serverPort());
+        chat->cmdConnect->click();
+        QTRY_VERIFY(peer.hasPendingConnections());
+        QTcpSocket *far = peer.nextPendingConnection();
+        QByteArray received;
+        QObject::connect(far, &QIODevice::readyRead, [&] { received += far->readAll(); });
+        const QByteArray sent(8 * 1024 * 1024, 's');
+        sendLine(chat, QString::fromLatin1(sent));
         chat->mnuOption->trigger();
         chat->mnuAbout->trigger();
-        QTimer::singleShot(0, chat, [this] { chat->mnuExit->trigger(); });
+        QTimer::singleShot(0, chat, [this] { QTest::keyClick(chat->NewText, Qt::Key_X, Qt::ControlModifier); });
         QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });  // the program did not end
         QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(received == sent);
     }
 
     void failedCloseIsReportedAndTheWindowStillCloses()
