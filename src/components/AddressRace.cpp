@@ -1,14 +1,20 @@
 #include "components/AddressRace.h"
 
 #include <QCoreApplication>
+#include <QNetworkInterface>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 
+#include <cerrno>
+#include <cstring>
 #include <netdb.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
+#include <unistd.h>
 
 void systemHostLookup(const QString &name, QObject *context, std::function<void(const QList<QHostAddress> &)> done)
 {
@@ -69,7 +75,88 @@ QList<QHostAddress> interleaved(const QList<QHostAddress> &addresses)
     return order;
 }
 
+struct SocketAddress
+{
+    sockaddr_storage storage{};
+    socklen_t size = 0;
+};
+
+SocketAddress socketAddress(const QHostAddress &address, quint16 port)
+{
+    SocketAddress result;
+    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
+        auto &ipv4 = reinterpret_cast<sockaddr_in &>(result.storage);
+        ipv4.sin_family = AF_INET;
+        ipv4.sin_port = htons(port);
+        ipv4.sin_addr.s_addr = htonl(address.toIPv4Address());
+        result.size = sizeof ipv4;
+    } else {
+        auto &ipv6 = reinterpret_cast<sockaddr_in6 &>(result.storage);
+        ipv6.sin6_family = AF_INET6;
+        ipv6.sin6_port = htons(port);
+        const Q_IPV6ADDR bytes = address.toIPv6Address();
+        std::memcpy(&ipv6.sin6_addr, &bytes, sizeof bytes);
+        bool numbered = false;
+        ipv6.sin6_scope_id = address.scopeId().toUInt(&numbered);
+        if (!numbered && !address.scopeId().isEmpty())
+            ipv6.sin6_scope_id = QNetworkInterface::interfaceIndexFromName(address.scopeId());
+        result.size = sizeof ipv6;
+    }
+    return result;
+}
+
 }  // namespace
+
+// One address, dialled once on a socket of the system's own. Qt's socket
+// would dial the same address again by itself when the peer resets the
+// connection before Qt has looked at it, and a listening peer would see a
+// conversation begin twice for one Connect.
+class Dial : public QObject
+{
+public:
+    using Done = std::function<void(Dial *, int systemError)>;
+
+    Dial(const QHostAddress &address, quint16 port, QObject *parent, Done done)
+        : QObject(parent)
+        , m_done(std::move(done))
+    {
+        m_descriptor = ::socket(address.protocol() == QAbstractSocket::IPv4Protocol ? AF_INET : AF_INET6,
+                                SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const SocketAddress to = socketAddress(address, port);
+        if (m_descriptor < 0 || ::connect(m_descriptor, reinterpret_cast<const sockaddr *>(&to.storage), to.size) == 0) {
+            finishLater(m_descriptor < 0 ? errno : 0);
+        } else if (errno != EINPROGRESS) {
+            finishLater(errno);
+        } else {
+            auto *answered = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
+            connect(answered, &QSocketNotifier::activated, this, [this, answered] {
+                answered->setEnabled(false);
+                int error = 0;
+                socklen_t size = sizeof error;
+                ::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &size);
+                m_done(this, error);
+            });
+        }
+    }
+
+    ~Dial() override
+    {
+        if (m_descriptor >= 0)
+            ::close(m_descriptor);
+    }
+
+    // The connected descriptor; the caller closes it from now on.
+    int take() { return std::exchange(m_descriptor, -1); }
+
+private:
+    void finishLater(int error)
+    {
+        QMetaObject::invokeMethod(this, [this, error] { m_done(this, error); }, Qt::QueuedConnection);
+    }
+
+    const Done m_done;
+    int m_descriptor = -1;
+};
 
 AddressRace::AddressRace(const QString &host, quint16 port, std::chrono::milliseconds stagger,
                          const HostLookup &lookup, QObject *parent)
@@ -81,7 +168,13 @@ AddressRace::AddressRace(const QString &host, quint16 port, std::chrono::millise
     m_stagger.setSingleShot(true);
     m_stagger.setInterval(stagger);
     connect(&m_stagger, &QTimer::timeout, this, &AddressRace::dialNext);
+    m_timeout.setSingleShot(true);
+    m_timeout.setInterval(dialTimeout);
+    connect(&m_timeout, &QTimer::timeout, this, &AddressRace::onTimedOut);
 }
+
+// The dials go with the race, closing their sockets at once.
+AddressRace::~AddressRace() = default;
 
 void AddressRace::start()
 {
@@ -92,7 +185,7 @@ void AddressRace::start()
     }
     m_lookup(m_host, this, [this](const QList<QHostAddress> &addresses) {
         if (addresses.isEmpty()) {
-            emit lost(QAbstractSocket::HostNotFoundError, QStringLiteral("Host not found"));
+            emit notFound();
             return;
         }
         race(addresses);
@@ -111,47 +204,47 @@ void AddressRace::dialNext()
     m_stagger.stop();
     if (m_waiting.isEmpty())
         return;
-    auto *attempt = new QTcpSocket(this);
-    m_attempts << attempt;
-    m_lastTried = attempt;
-    // Queued: Qt may report an attempt's outcome inside connectToHost itself.
-    connect(attempt, &QAbstractSocket::connected, this, [this, attempt] { onAttemptConnected(attempt); },
-            Qt::QueuedConnection);
-    connect(attempt, &QAbstractSocket::errorOccurred, this, [this, attempt] { onAttemptFailed(attempt); },
-            Qt::QueuedConnection);
-    attempt->connectToHost(m_waiting.takeFirst(), m_port);
+    auto *dial = new Dial(m_waiting.takeFirst(), m_port, this,
+                          [this](Dial *done, int systemError) { onDialed(done, systemError); });
+    m_dials << dial;
+    m_lastTried = dial;
+    m_timeout.start();
     if (!m_waiting.isEmpty())
         m_stagger.start();
 }
 
-void AddressRace::onAttemptConnected(QTcpSocket *attempt)
+void AddressRace::onDialed(Dial *dial, int systemError)
 {
-    if (!m_attempts.contains(attempt) || attempt->state() != QAbstractSocket::ConnectedState)
+    m_dials.removeOne(dial);
+    if (systemError == 0) {
+        qDeleteAll(std::exchange(m_dials, {}));
+        m_waiting.clear();
+        m_stagger.stop();
+        m_timeout.stop();
+        auto *socket = new QTcpSocket;
+        socket->setSocketDescriptor(dial->take());
+        dial->deleteLater();
+        emit won(socket);
         return;
-    m_attempts.removeOne(attempt);
-    for (QTcpSocket *loser : std::as_const(m_attempts))
-        loser->abort();
-    m_waiting.clear();
-    m_stagger.stop();
-    attempt->disconnect(this);
-    attempt->setParent(nullptr);
-    emit won(attempt);
-}
-
-void AddressRace::onAttemptFailed(QTcpSocket *attempt)
-{
-    if (!m_attempts.contains(attempt))
-        return;
-    m_attempts.removeOne(attempt);
-    if (attempt == m_lastTried) {
-        m_lastError = attempt->error();
-        m_lastErrorText = attempt->errorString();
     }
-    attempt->deleteLater();
+    if (dial == m_lastTried)
+        m_lastError = systemError;
+    dial->deleteLater();
     if (!m_waiting.isEmpty()) {
         dialNext();
-        return;
+    } else if (m_dials.isEmpty()) {
+        m_timeout.stop();
+        emit lost(m_lastError);
     }
-    if (m_attempts.isEmpty())
-        emit lost(m_lastError, m_lastErrorText);
+}
+
+// The addresses still dialling have had their time; the next is tried, if any.
+void AddressRace::onTimedOut()
+{
+    qDeleteAll(std::exchange(m_dials, {}));
+    m_lastError = ETIMEDOUT;
+    if (!m_waiting.isEmpty())
+        dialNext();
+    else
+        emit lost(m_lastError);
 }

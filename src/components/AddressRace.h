@@ -24,18 +24,25 @@ void systemHostLookup(const QString &name, QObject *context, std::function<void(
 // address may stand in brackets, as in a URL.
 QString hostOfText(const QString &text);
 
+class Dial;
+
 // Dials the addresses of a host as Happy Eyeballs does: the next address, of
 // the other family first, is dialled as soon as the one before fails or when
-// it has not answered within the stagger, while the earlier ones go on. The first connection
-// wins and the others are closed. Outcomes are signalled from the event loop,
+// it has not answered within the stagger, while the earlier ones go on. Each
+// address is dialled once. The first connection wins and the others are
+// closed before it is handed on. Outcomes are signalled from the event loop,
 // never inside start().
 class AddressRace : public QObject
 {
     Q_OBJECT
 
 public:
+    // An address that has not answered for this long has failed.
+    static constexpr std::chrono::seconds dialTimeout{30};
+
     AddressRace(const QString &host, quint16 port, std::chrono::milliseconds stagger, const HostLookup &lookup,
                 QObject *parent);
+    ~AddressRace() override;
 
     void start();
 
@@ -43,22 +50,24 @@ signals:
     void resolved();
     // The winner, parented to nobody: the receiver takes it.
     void won(QTcpSocket *socket);
-    // Every address failed; the error is that of the last address tried.
-    void lost(QAbstractSocket::SocketError error, const QString &description);
+    // The name is not known.
+    void notFound();
+    // Every address failed; the system's error number of the last address tried.
+    void lost(int systemError);
 
 private:
     void race(const QList<QHostAddress> &addresses);
     void dialNext();
-    void onAttemptConnected(QTcpSocket *attempt);
-    void onAttemptFailed(QTcpSocket *attempt);
+    void onDialed(Dial *dial, int systemError);
+    void onTimedOut();
 
     const QString m_host;
     const quint16 m_port;
     const HostLookup m_lookup;
     QList<QHostAddress> m_waiting;
-    QList<QTcpSocket *> m_attempts;
-    QTcpSocket *m_lastTried = nullptr;
-    QAbstractSocket::SocketError m_lastError = QAbstractSocket::UnknownSocketError;
-    QString m_lastErrorText;
+    QList<Dial *> m_dials;
+    Dial *m_lastTried = nullptr;
+    int m_lastError = 0;
     QTimer m_stagger;
+    QTimer m_timeout;
 };

@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <cerrno>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -24,49 +25,71 @@ constexpr int keepAliveIdleSeconds = 60;
 constexpr int keepAliveIntervalSeconds = 10;
 constexpr int keepAliveProbes = 6;
 
-struct SocketErrorText
+// The conventional number and description of a failure the system reports
+// by its error number.
+SocketErrorText errorText(int systemError)
 {
-    qint16 number;
-    const char *description;
-};
-
-// The conventional number and description of a failure. Qt reports several
-// network failures as one kind; the socket's own description tells them apart.
-SocketErrorText errorText(QAbstractSocket::SocketError error, const QString &qtDescription)
-{
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
+    switch (systemError) {
+    case ECONNREFUSED:
         return {10061, "Connection refused"};
-    case QAbstractSocket::HostNotFoundError:
-        return {11001, "Host not found"};
-    case QAbstractSocket::SocketTimeoutError:
+    case ETIMEDOUT:
         return {10060, "Connection timed out"};
-    case QAbstractSocket::AddressInUseError:
-        return {10048, "Address already in use"};
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return {10049, "Address not available on this computer"};
-    case QAbstractSocket::SocketAccessError:
-        return {10013, "Permission denied"};
-    case QAbstractSocket::SocketResourceError:
-        return {10055, "No buffer space available"};
-    case QAbstractSocket::NetworkError:
-        if (qtDescription.contains(QLatin1String("network unreachable"), Qt::CaseInsensitive))
-            return {10051, "Network is unreachable"};
-        if (qtDescription.contains(QLatin1String("host unreachable"), Qt::CaseInsensitive))
-            return {10065, "No route to host"};
-        if (qtDescription.contains(QLatin1String("timed out"), Qt::CaseInsensitive))
-            return {10060, "Connection timed out"};
+    case ECONNRESET:
+        return {10054, "Connection reset by peer"};
+    case ENETUNREACH:
+        return {10051, "Network is unreachable"};
+    case EHOSTUNREACH:
+        return {10065, "No route to host"};
+    case ENETDOWN:
         return {10050, "Network is down"};
-    case QAbstractSocket::UnsupportedSocketOperationError:
+    case EADDRINUSE:
+        return {10048, "Address already in use"};
+    case EADDRNOTAVAIL:
+        return {10049, "Address not available on this computer"};
+    case EACCES:
+    case EPERM:
+        return {10013, "Permission denied"};
+    case ENOBUFS:
+    case ENOMEM:
+    case EMFILE:
+    case ENFILE:
+        return {10055, "No buffer space available"};
+    case EAFNOSUPPORT:
+    case EOPNOTSUPP:
         return {10045, "Operation not supported"};
     default:
         return {10004, "Socket operation failed"};
     }
 }
 
+// The system's error number behind a failure Qt reports by its kind.
+int systemErrorOf(QAbstractSocket::SocketError error)
+{
+    switch (error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return ECONNREFUSED;
+    case QAbstractSocket::SocketTimeoutError:
+        return ETIMEDOUT;
+    case QAbstractSocket::AddressInUseError:
+        return EADDRINUSE;
+    case QAbstractSocket::SocketAddressNotAvailableError:
+        return EADDRNOTAVAIL;
+    case QAbstractSocket::SocketAccessError:
+        return EACCES;
+    case QAbstractSocket::SocketResourceError:
+        return ENOBUFS;
+    case QAbstractSocket::NetworkError:
+        return ENETDOWN;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return EOPNOTSUPP;
+    default:
+        return 0;
+    }
+}
+
 ComponentError listenError(const QTcpServer &server)
 {
-    const SocketErrorText text = errorText(server.serverError(), server.errorString());
+    const SocketErrorText text = errorText(systemErrorOf(server.serverError()));
     return ComponentError(text.number, QString::fromLatin1(text.description));
 }
 
@@ -186,7 +209,14 @@ void TcpStreamSocket::Connect()
     auto *race = new AddressRace(m_remoteHost, m_remotePort, m_limits.nextAddressDelay, m_limits.lookup, this);
     connect(race, &AddressRace::resolved, this, [this] { m_state = sckConnecting; });
     connect(race, &AddressRace::won, this, &TcpStreamSocket::onRaceWon);
-    connect(race, &AddressRace::lost, this, &TcpStreamSocket::onRaceLost);
+    connect(race, &AddressRace::notFound, this, [this] {
+        m_race->deleteLater();
+        raiseError({11001, "Host not found"});
+    });
+    connect(race, &AddressRace::lost, this, [this](int systemError) {
+        m_race->deleteLater();
+        raiseError(errorText(systemError));
+    });
     m_race = race;
     m_state = sckResolvingHost;
     race->start();
@@ -199,12 +229,6 @@ void TcpStreamSocket::onRaceWon(QTcpSocket *socket)
     adopt(socket);
     onConnected();
     raiseWhatWaited(socket);
-}
-
-void TcpStreamSocket::onRaceLost(QAbstractSocket::SocketError error, const QString &description)
-{
-    m_race->deleteLater();
-    raiseSocketError(error, description);
 }
 
 void TcpStreamSocket::Listen()
@@ -375,12 +399,11 @@ void TcpStreamSocket::onSocketError()
     // A peer that closes or resets the connection ends it as a close, not as an error.
     if (m_socket->error() == QAbstractSocket::RemoteHostClosedError || m_state == sckClosing)
         return;
-    raiseSocketError(m_socket->error(), m_socket->errorString());
+    raiseError(errorText(systemErrorOf(m_socket->error())));
 }
 
-void TcpStreamSocket::raiseSocketError(QAbstractSocket::SocketError error, const QString &qtDescription)
+void TcpStreamSocket::raiseError(const SocketErrorText &text)
 {
-    const SocketErrorText text = errorText(error, qtDescription);
     m_state = sckError;
     RaiseError(text.number, QString::fromLatin1(text.description));
 }
@@ -396,7 +419,7 @@ void TcpStreamSocket::watchForDeadPeer()
             watch->stop();
         } else if (peerSilentWhileAsked(socket, m_limits.deadPeerTime)) {
             watch->stop();
-            raiseSocketError(QAbstractSocket::SocketTimeoutError, QString());
+            raiseError(errorText(ETIMEDOUT));
         }
     });
 }
@@ -441,7 +464,5 @@ void TcpStreamSocket::abandonRequests()
 
 void TcpStreamSocket::onAcceptError()
 {
-    const SocketErrorText text = errorText(m_server->serverError(), m_server->errorString());
-    m_state = sckError;
-    RaiseError(text.number, QString::fromLatin1(text.description));
+    raiseError(errorText(systemErrorOf(m_server->serverError())));
 }

@@ -29,6 +29,13 @@ struct SocketLimits
     qint32 lowestLocalPort = 1;
 };
 
+// A failure as the user sees it: its conventional number and description.
+struct SocketErrorText
+{
+    qint16 number;
+    const char *description;
+};
+
 // The stream socket over QTcpSocket and QTcpServer. One object can dial out,
 // listen, or carry a connection accepted from any listener of the process.
 class TcpStreamSocket : public StreamSocket
@@ -67,9 +74,8 @@ private:
     void abandonRequests();
     void raiseWhatWaited(QTcpSocket *socket);
     void onRaceWon(QTcpSocket *socket);
-    void onRaceLost(QAbstractSocket::SocketError error, const QString &description);
     void watchForDeadPeer();
-    void raiseSocketError(QAbstractSocket::SocketError error, const QString &qtDescription);
+    void raiseError(const SocketErrorText &text);
     void writeWaiting(qint64 characters);
 
     const SocketLimits m_limits;

@@ -13,6 +13,8 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <mutex>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -132,6 +134,15 @@ int dialRaw(TcpStreamSocket &socket, int server, quint16 port)
                                                                                           : -1;
 }
 
+// How many sockets of this process are still dialling.
+int dialsInProgress()
+{
+    int dialling = 0;
+    for (int fd = 0; fd < 1024; ++fd)
+        dialling += tcpState(fd) == TCP_SYN_SENT;
+    return dialling;
+}
+
 // A resolver that knows the given names, answering from the event loop.
 HostLookup lookupOf(const QHash<QString, QList<QHostAddress>> &names)
 {
@@ -192,6 +203,21 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(ComponentError, socket.SendData(QStringLiteral("x")));
         socket.Close();
         QCOMPARE(socket.State(), StreamSocket::sckClosed);
+
+        // A connection the socket has left raises nothing, though its end was on its way.
+        raw = dial(socket, peer);
+        QVERIFY(raw);
+        QObject::connect(socket.findChild<QTcpSocket *>(), &QAbstractSocket::disconnected, [&] {
+            socket.Close();
+            socket.Connect();
+        });
+        raw->write("to nobody");
+        raw->disconnectFromHost();
+        QTRY_COMPARE(socket.State(), StreamSocket::sckConnected);
+        QTest::qWait(0);
+        QCOMPARE(closed.count(), 1);
+        QCOMPARE(errors->number, 0);
+        QCOMPARE(socket.GetData(), QString());
     }
 
     void refusedConnectRaisesTheErrorEvent()
@@ -401,10 +427,13 @@ private slots:
         TcpStreamSocket socket({.lookup = lookupOf({{QStringLiteral("both.test"), {unanswered, QHostAddress::LocalHost}},
                                                     {QStringLiteral("unknown.test"), {}}})});
         QSignalSpy connected(&socket, &StreamSocket::Connected);
+        int stillDialling = -1;
+        QObject::connect(&socket, &StreamSocket::Connected, [&] { stillDialling = dialsInProgress(); });
         socket.SetRemoteHost(QStringLiteral("\u00A0both.test "));  // blanks around a name, as around an address
         socket.SetRemotePort(port);
         socket.Connect();
         QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 2000);  // not the system's minute of retries
+        QCOMPARE(stillDialling, 0);  // the loser could have got in later
         socket.Close();
         ::close(working);
         ::close(full);
@@ -420,6 +449,55 @@ private slots:
         }
         QCOMPARE(connected.count(), 1);
         QCOMPARE(hostOfText(QStringLiteral(" [::1] ")), QStringLiteral("::1"));  // as pasted from a URL
+    }
+
+    void eachConnectDialsOnceThoughThePeerResetsAtOnce()
+    {
+        quint16 port = 0;
+        const int server = rawListener("127.0.0.1", &port, 0, 16);
+        QList<quint16> callers;
+        std::mutex callersLock;
+        const auto called = [&](quint16 caller) {
+            const std::lock_guard locked(callersLock);
+            return callers.contains(caller);
+        };
+        std::thread resetter([&] {
+            for (int peer; (peer = ::accept(server, nullptr, nullptr)) >= 0;) {
+                sockaddr_in caller{};
+                socklen_t size = sizeof caller;
+                ::getpeername(peer, reinterpret_cast<sockaddr *>(&caller), &size);
+                const std::lock_guard locked(callersLock);
+                callers << ntohs(caller.sin_port);
+                const linger resetOnClose{1, 0};
+                ::setsockopt(peer, SOL_SOCKET, SO_LINGER, &resetOnClose, sizeof resetOnClose);
+                ::close(peer);
+            }
+        });
+        TcpStreamSocket socket;
+        watchErrors(socket);
+        for (int press = 0; press < 20; ++press) {
+            socket.SetRemoteHost(QStringLiteral("127.0.0.1"));
+            socket.SetRemotePort(port);
+            socket.Connect();
+            QTRY_VERIFY(socket.State() != StreamSocket::sckResolvingHost && socket.State() != StreamSocket::sckConnecting);
+            socket.Close();
+        }
+        // A last caller, dialled once by hand: a dial made again would have come before it.
+        const int last = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(port);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in from{};
+        socklen_t size = sizeof from;
+        QVERIFY(::connect(last, reinterpret_cast<sockaddr *>(&to), sizeof to) == 0
+                && ::getsockname(last, reinterpret_cast<sockaddr *>(&from), &size) == 0);
+        QTRY_VERIFY(called(ntohs(from.sin_port)));
+        ::close(last);
+        ::shutdown(server, SHUT_RDWR);
+        resetter.join();
+        ::close(server);
+        QCOMPARE(callers.size(), 21);
     }
 
     void conversationSocketsNoticeAVanishedPeer()
