@@ -16,12 +16,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
+#include <arpa/inet.h>
+#include <atomic>
+#include <netinet/in.h>
 #include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -209,6 +215,42 @@ private slots:
             QVERIFY2(growth < 4 * 1024 * 1024, qPrintable(QStringLiteral("grew by %1 bytes").arg(growth)));
         QCOMPARE(chat->cmdConnect->text(), QStringLiteral("Connect"));
         delete chat;
+    }
+
+    void disconnectDuringAStormOfConnectsEndsListening()
+    {
+        for (const int pressAt : {50, 400, 900}) {
+            ChatPair pair;
+            pair.listen();
+            std::atomic<int> dialled = 0;
+            std::thread storm([&, port = pair.port()] {
+                sockaddr_in to{};
+                to.sin_family = AF_INET;
+                to.sin_port = htons(port);
+                to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+                for (bool refused = false; !refused && dialled < 3000; ++dialled) {
+                    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+                    refused = ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0;
+                    ::close(fd);
+                }
+            });
+            // An event loop of its own: QTest's waits sleep between their checks, which slows a storm down.
+            QEventLoop loop;
+            QTimer press;
+            QObject::connect(&press, &QTimer::timeout, [&] {
+                if (dialled >= pressAt) {
+                    press.stop();
+                    QTest::mouseClick(pair.listener->cmdConnect, Qt::LeftButton);
+                    loop.quit();
+                }
+            });
+            press.start(0);
+            QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+            loop.exec();
+            storm.join();
+            QCOMPARE(pair.listener->cmdConnect->text(), QStringLiteral("Listen"));
+            QCOMPARE(pair.listener->wsockListener->State(), StreamSocket::sckClosed);
+        }
     }
 
     void peerAcceptedWhileAnErrorIsShownKeepsItsConversation()
