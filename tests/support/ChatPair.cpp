@@ -61,11 +61,14 @@ bool ChatPair::burstOfRequests(int count)
         peers.push_back(std::make_unique<QTcpSocket>());
         peers.back()->connectToHost(QHostAddress::LocalHost, port());
     }
-    const auto stillConnected = [&] {
-        return std::count_if(peers.begin(), peers.end(),
-                             [](const auto &peer) { return peer->state() == QAbstractSocket::ConnectedState; });
+    // Until no caller is left trying, one caller alone connected is not yet
+    // the end of the burst.
+    const auto inState = [&](QAbstractSocket::SocketState state) {
+        return std::count_if(peers.begin(), peers.end(), [state](const auto &peer) { return peer->state() == state; });
     };
-    return QTest::qWaitFor([&] { return stillConnected() == 1; }, 20000)
+    return QTest::qWaitFor([&] {
+               return inState(QAbstractSocket::ConnectingState) == 0 && inState(QAbstractSocket::ConnectedState) == 1;
+           })
            && listener->wsockData->State() == StreamSocket::sckConnected
            && listener->wsockListener->State() == StreamSocket::sckListening;
 }
