@@ -6,6 +6,7 @@
 #   make test-asan  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer, with
 #                   the standard library's own checks (_GLIBCXX_ASSERTIONS)
 #   make package    Brindlet's Debian source and binary packages in build/package, checked by lintian
+#   make test-releases  make test in clean roots of Debian 12, 13 and unstable, one line each (as root)
 #   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
 
 FUZZ_PACKAGES := clang libclang-rt-14-dev
@@ -15,7 +16,7 @@ BUILD := build
 JOBS ?= 2
 VERSION = $(shell dpkg-parsechangelog -S Version)
 
-.PHONY: deps build run test bench test-asan package fuzz clean
+.PHONY: deps build run test bench test-asan test-releases package fuzz clean
 
 deps:
 	sh tools/install-packages.sh
@@ -39,6 +40,11 @@ test-asan: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DBRINDLET_SANITIZE=ON
 	cmake --build $(BUILD)-asan -j$(JOBS)
 	cd $(BUILD)-asan && QT_QPA_PLATFORM=offscreen UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
+
+# Each release's clean root is made once and kept in $(BUILD)/releases.
+test-releases:
+	sh tools/install-packages.sh mmdebstrap
+	sh tools/test-releases.sh $(BUILD)/releases
 
 # dpkg-buildpackage writes beside the checkout, as Debian's tools do; the
 # results move into $(BUILD)/package.
