@@ -26,7 +26,7 @@ for release in $releases; do
     tarball="$cache/$release.tar"
     if [ ! -f "$tarball" ]; then
         # The unstable index may carry a date that has already passed.
-        mmdebstrap --quiet --variant=minbase --include=ca-certificates,git,sudo \
+        mmdebstrap --quiet --format=tar --variant=minbase --include=ca-certificates,git,sudo \
             --aptopt='Acquire::Check-Valid-Until "false"' "$release" "$tarball.new"
         mv "$tarball.new" "$tarball"
     fi
