@@ -3,7 +3,6 @@
 #include "components/CodePage.h"
 #include "components/RichTextBox.h"
 
-#include <QTimer>
 #include <optional>
 
 namespace {
@@ -32,19 +31,6 @@ QString shown(const QString &text, bool own)
     return own ? CodePage::asSent(text) : text;
 }
 
-// Where a part that would end at end ends: a "\r\n" stays one line break, and
-// a surrogate pair one character.
-qsizetype partEnd(const QString &text, qsizetype end)
-{
-    if (end == 0 || end >= text.size())
-        return end;
-    const QChar last = text.at(end - 1);
-    const QChar next = text.at(end);
-    const bool splitsLineBreak = last == u'\r' && next == u'\n';
-    const bool splitsPair = last.isHighSurrogate() && next.isLowSurrogate();
-    return splitsLineBreak || splitsPair ? end + 1 : end;
-}
-
 }  // namespace
 
 void appendToTranscript(RichTextBox &transcript, const QString &text, bool own)
@@ -55,36 +41,20 @@ void appendToTranscript(RichTextBox &transcript, const QString &text, bool own)
 TranscriptWriter::TranscriptWriter(RichTextBox &transcript, QObject *parent)
     : QObject(parent)
     , m_transcript(transcript)
+    , m_entries(charactersPerTurn, [this](const PartsPerTurn::Part &part) { write(part); }, this)
 {
 }
 
 void TranscriptWriter::append(const QString &text, bool own)
 {
-    const bool fitsThisTurn = m_waiting.empty() && text.size() + 2 <= charactersPerTurn;
-    if (fitsThisTurn) {
-        appendToTranscript(m_transcript, shown(text, own), own);
-        return;
-    }
-    m_waiting.push_back({text, own});
-    if (m_waiting.size() == 1)
-        writeATurn();
+    m_entries.enqueue(text, own);
 }
 
-void TranscriptWriter::writeATurn()
+void TranscriptWriter::write(const PartsPerTurn::Part &entry)
 {
-    for (qsizetype room = charactersPerTurn; room > 0 && !m_waiting.empty();) {
-        Entry &entry = m_waiting.front();
-        const qsizetype end = partEnd(entry.text, qMin(entry.text.size(), entry.written + room));
-        const bool ends = end == entry.text.size();
-        QString part = shown(entry.text.sliced(entry.written, end - entry.written), entry.own);
-        if (ends)
-            part += QStringLiteral("\r\n");
-        writeAtEnd(m_transcript, part, entry.own, entry.written > 0);
-        room -= part.size();
-        entry.written = end;
-        if (ends)
-            m_waiting.pop_front();
-    }
-    if (!m_waiting.empty())
-        QTimer::singleShot(0, this, &TranscriptWriter::writeATurn);
+    const bool own = entry.tag;
+    QString part = shown(entry.characters().toString(), own);
+    if (entry.isLast())
+        part += QStringLiteral("\r\n");
+    writeAtEnd(m_transcript, part, own, !entry.isFirst());
 }

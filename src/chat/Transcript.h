@@ -1,10 +1,10 @@
 #pragma once
 
+#include "components/PartsPerTurn.h"
 #include "components/StreamSocket.h"
 
 #include <QObject>
 #include <QString>
-#include <deque>
 
 class RichTextBox;
 
@@ -30,15 +30,8 @@ public:
     void append(const QString &text, bool own);
 
 private:
-    struct Entry
-    {
-        QString text;  // as sent or received, without its line break
-        bool own;
-        qsizetype written = 0;
-    };
-
-    void writeATurn();
+    void write(const PartsPerTurn::Part &entry);
 
     RichTextBox &m_transcript;
-    std::deque<Entry> m_waiting;
+    PartsPerTurn m_entries;  // tagged with whether each is the user's own
 };

@@ -183,9 +183,8 @@ void closeGracefully(QTcpSocket *socket, std::chrono::milliseconds linger)
 
 TcpStreamSocket::TcpStreamSocket(SocketLimits limits)
     : m_limits(std::move(limits))
+    , m_sending(largestArrival, [this](const PartsPerTurn::Part &part) { write(part); }, this)
 {
-    m_writeNextPart.setSingleShot(true);
-    connect(&m_writeNextPart, &QTimer::timeout, this, [this] { writeWaiting(largestArrival); });
 }
 
 TcpStreamSocket::~TcpStreamSocket()
@@ -283,7 +282,7 @@ void TcpStreamSocket::Close()
 {
     // Deleted at once, so that no address still being dialled reaches the far side.
     delete m_race;
-    writeWaiting(m_waitingCharacters);  // all that was sent goes out before the close
+    m_sending.finish();  // all that was sent goes out before the close
     if (m_socket)
         closeGracefully(m_socket, m_limits.linger);
     if (m_server) {
@@ -302,43 +301,21 @@ void TcpStreamSocket::SendData(const QString &text)
     if (m_state != sckConnected || !m_socket)
         throw ComponentError(ErrorNumber::WrongProtocolOrState,
                              QStringLiteral("Wrong protocol or connection state for the requested transaction or request"));
-    if (m_socket->bytesToWrite() + m_waitingCharacters + text.size() > m_limits.sendQueueLimit)
+    if (m_socket->bytesToWrite() + m_sending.waitingCharacters() + text.size() > m_limits.sendQueueLimit)
         throw ComponentError(10055, QStringLiteral("No buffer space available"));
-    m_waiting.push_back(text);
-    m_waitingCharacters += text.size();
-    if (m_waiting.size() == 1)
-        writeWaiting(largestArrival);
+    m_sending.enqueue(text);
 }
 
-// Encodes and writes about this many characters of the waiting text, never
-// half of a surrogate pair; what a connection that has gone could not take
-// is dropped.
-void TcpStreamSocket::writeWaiting(qint64 characters)
+// Encodes and writes a part of a text sent, each text on its own as if it
+// were sent alone; what a connection that has gone could not take is dropped.
+void TcpStreamSocket::write(const PartsPerTurn::Part &part)
 {
     if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
-        m_waiting.clear();
-        m_writtenOfFirst = m_waitingCharacters = 0;
+        m_sending.clear();
         return;
     }
-    QByteArray bytes;  // each text encoded on its own, as if it were sent alone
-    while (characters > 0 && !m_waiting.empty()) {
-        const QString &first = m_waiting.front();
-        qsizetype end = qMin<qint64>(first.size(), m_writtenOfFirst + characters);
-        if (end < first.size() && first.at(end - 1).isHighSurrogate() && first.at(end).isLowSurrogate())
-            ++end;
-        bytes += CodePage::encode(first.sliced(m_writtenOfFirst, end - m_writtenOfFirst));
-        characters -= end - m_writtenOfFirst;
-        m_waitingCharacters -= end - m_writtenOfFirst;
-        m_writtenOfFirst = end;
-        if (end == first.size()) {
-            m_waiting.pop_front();
-            m_writtenOfFirst = 0;
-        }
-    }
-    m_socket->write(bytes);
+    m_socket->write(CodePage::encode(part.characters().toString()));
     m_socket->flush();  // on its way at once, not at the next turn of the event loop
-    if (!m_waiting.empty())
-        m_writeNextPart.start();
 }
 
 QString TcpStreamSocket::GetData()

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "components/AddressRace.h"
+#include "components/PartsPerTurn.h"
 #include "components/StreamSocket.h"
 
 #include <QPointer>
 #include <QTimer>
 #include <chrono>
-#include <deque>
 
 class QTcpServer;
 class QTcpSocket;
@@ -76,7 +76,7 @@ private:
     void onRaceWon(QTcpSocket *socket);
     void watchForDeadPeer();
     void raiseError(const SocketErrorText &text);
-    void writeWaiting(qint64 characters);
+    void write(const PartsPerTurn::Part &part);
 
     const SocketLimits m_limits;
     QString m_remoteHost;
@@ -86,10 +86,7 @@ private:
     QPointer<QTcpSocket> m_socket;
     QPointer<QTcpServer> m_server;
     QPointer<AddressRace> m_race;
-    // Text sent but not yet handed to the connection, oldest first: a big
-    // send goes out a part each turn of the event loop.
-    std::deque<QString> m_waiting;
-    qsizetype m_writtenOfFirst = 0;
-    qint64 m_waitingCharacters = 0;
-    QTimer m_writeNextPart;
+    // Text sent but not yet handed to the connection: a big send goes out a
+    // part each turn of the event loop.
+    PartsPerTurn m_sending;
 };

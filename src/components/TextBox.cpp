@@ -7,16 +7,14 @@
 #include <QScopedValueRollback>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QTimer>
 
 TextBox::TextBox(QWidget *parent)
     : QPlainTextEdit(parent)
+    , m_pastes(pastedPerTurn, [this](const PartsPerTurn::Part &part) { insertPart(part); }, this)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
     connect(document(), &QTextDocument::contentsChange, this, &TextBox::forgetKeptText);
-    m_nextPart.setSingleShot(true);
-    connect(&m_nextPart, &QTimer::timeout, this, &TextBox::pasteATurn);
 }
 
 // The text is asked of the source once: a clipboard owner such as a password
@@ -24,16 +22,19 @@ TextBox::TextBox(QWidget *parent)
 void TextBox::insertFromMimeData(const QMimeData *source)
 {
     const QString text = source->text();
-    if (text.isNull())
-        return;
-    startInserting(text);
-    pasteATurn();
+    if (!text.isNull())
+        m_pastes.enqueue(text);
 }
 
 void TextBox::insertText(const QString &text)
 {
-    startInserting(text);
+    m_pastes.enqueue(text);
     finishPaste();
+}
+
+void TextBox::finishPaste()
+{
+    m_pastes.finish();
 }
 
 // What goes into an empty box is kept as Text too, until something else
@@ -43,64 +44,47 @@ void TextBox::insertText(const QString &text)
 // A big paste into an empty box, or one over all of a box, starts the history
 // afresh: Ctrl+Z takes that paste back and leaves the box empty, and pasting
 // over a big paste again and again holds one text, not all of them.
-void TextBox::startInserting(const QString &text)
+void TextBox::beginPaste(const QString &text)
 {
-    finishPaste();
     const QTextCursor selection = textCursor();
     const int length = document()->characterCount() - 1;
     const bool replacesAll = selection.selectionStart() == 0 && selection.selectionEnd() == length;
     if (replacesAll && qMax<qsizetype>(length, text.size()) > longestTextKeptForUndo)
         clear();
-    m_paste = Paste{text, 0, {}};
-    m_keptText = QString();
-    m_textKept = document()->isEmpty();
-    if (m_textKept)
-        m_keptText.reserve(text.size());
+    m_keptText.reset();
+    if (document()->isEmpty()) {
+        m_keptText.emplace();
+        m_keptText->reserve(text.size());
+    }
+    m_paragraph.restart();
 }
 
 void TextBox::forgetKeptText()
 {
-    if (!m_insertingPart) {
-        m_textKept = false;
-        m_keptText = QString();
-    }
-}
-
-void TextBox::pasteATurn()
-{
-    insertPart(pastedPerTurn);
-    if (m_paste)
-        m_nextPart.start();
-}
-
-void TextBox::finishPaste()
-{
-    if (m_paste)
-        insertPart(m_paste->text.size());
+    if (!m_insertingPart)
+        m_keptText.reset();
 }
 
 // Line breaks go in as line separators, and a long paragraph as several that
-// Text joins again, so that a huge text goes in and lays out cheaply. A part
-// ends after a whole "\r\n". The Unicode line and paragraph separators show
-// as line breaks, so they are line breaks like the others: Text gives "\r\n"
-// for each, whatever the box held before.
-void TextBox::insertPart(qsizetype characters)
+// Text joins again, so that a huge text goes in and lays out cheaply. The
+// Unicode line and paragraph separators show as line breaks, so they are line
+// breaks like the others: Text gives "\r\n" for each, whatever the box held
+// before. The parts of one paste are one edit, which one undo takes back.
+void TextBox::insertPart(const PartsPerTurn::Part &paste)
 {
-    Paste &paste = *m_paste;
-    qsizetype end = qMin(paste.text.size(), paste.inserted + characters);
-    if (end < paste.text.size() && paste.text.at(end - 1) == u'\r' && paste.text.at(end) == u'\n')
-        ++end;
-    QString part = paste.text.sliced(paste.inserted, end - paste.inserted);
+    if (paste.isFirst())
+        beginPaste(paste.text);
+    QString part = paste.characters().toString();
     part.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
     part.replace(u'\r', QChar::LineSeparator);
     part.replace(u'\n', QChar::LineSeparator);
     part.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
-    if (m_textKept)
-        m_keptText += QString(part).replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    if (m_keptText)
+        *m_keptText += QString(part).replace(QChar::LineSeparator, QStringLiteral("\r\n"));
     const QScopedValueRollback inserting(m_insertingPart, true);
 
     QTextCursor cursor = textCursor();
-    if (paste.inserted == 0) {
+    if (paste.isFirst()) {
         cursor.beginEditBlock();
         cursor.removeSelectedText();
     } else {
@@ -108,7 +92,7 @@ void TextBox::insertPart(qsizetype characters)
     }
     qsizetype written = 0;
     for (qsizetype i = 0; i < part.size(); ++i) {
-        if (paste.paragraph.continuesBefore(part.at(i))) {
+        if (m_paragraph.continuesBefore(part.at(i))) {
             cursor.insertText(part.mid(written, i - written));
             cursor.insertBlock(ContinuedParagraphs::continuation());
             written = i;
@@ -116,19 +100,14 @@ void TextBox::insertPart(qsizetype characters)
     }
     cursor.insertText(part.mid(written));
     cursor.endEditBlock();
-    paste.inserted = end;
-    if (end == paste.text.size()) {
-        m_paste.reset();
-        m_nextPart.stop();
-    }
     setTextCursor(cursor);
 }
 
 QString TextBox::Text() const
 {
     const_cast<TextBox *>(this)->finishPaste();
-    if (m_textKept)
-        return m_keptText;
+    if (m_keptText)
+        return *m_keptText;
     QString text;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
         if (ContinuedParagraphs::breakBefore(block))

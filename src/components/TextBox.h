@@ -1,9 +1,9 @@
 #pragma once
 
 #include "components/ContinuedParagraphs.h"
+#include "components/PartsPerTurn.h"
 
 #include <QPlainTextEdit>
-#include <QTimer>
 #include <optional>
 
 // A multi-line text box. Text reports line breaks as "\r\n". KeyPress is
@@ -31,7 +31,7 @@ public:
 
     QString Text() const;
     void SetText(const QString &text);
-    bool isPasting() const { return m_paste.has_value(); }
+    bool isPasting() const { return !m_pastes.isEmpty(); }
 
 signals:
     void KeyPress(int &KeyAscii);
@@ -46,23 +46,15 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
-    struct Paste
-    {
-        QString text;
-        qsizetype inserted = 0;
-        ContinuedParagraphs::Splitter paragraph;
-    };
-
     void insertText(const QString &text);
-    void startInserting(const QString &text);
-    void forgetKeptText();
-    void insertPart(qsizetype characters);
-    void pasteATurn();
     void finishPaste();
+    void beginPaste(const QString &text);
+    void forgetKeptText();
+    void insertPart(const PartsPerTurn::Part &paste);
 
-    std::optional<Paste> m_paste;
-    QTimer m_nextPart;
+    PartsPerTurn m_pastes;
+    ContinuedParagraphs::Splitter m_paragraph;  // of the paste going in
     bool m_insertingPart = false;
-    bool m_textKept = false;
-    QString m_keptText;
+    // Text, while the box holds just what was pasted into it empty.
+    std::optional<QString> m_keptText;
 };

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <deque>
+#include <functional>
+
+// Work too big for one frame goes a part each turn of the event loop, so that
+// the window goes on drawing meanwhile: texts are queued in order, and each
+// turn hands at most partSize characters of them to the writer. A part never
+// ends inside "\r\n", nor between the two halves of a surrogate pair.
+class PartsPerTurn : public QObject
+{
+public:
+    // Characters begin to end of a queued text, and the tag it was queued with.
+    struct Part
+    {
+        const QString &text;
+        qsizetype begin;
+        qsizetype end;
+        int tag;
+
+        bool isFirst() const { return begin == 0; }
+        bool isLast() const { return end == text.size(); }
+        QStringView characters() const { return QStringView(text).sliced(begin, end - begin); }
+    };
+    using Writer = std::function<void(const Part &)>;
+
+    PartsPerTurn(qsizetype partSize, Writer writer, QObject *parent = nullptr);
+
+    // Queues a text; with nothing before it, its first part is written at once.
+    void enqueue(const QString &text, int tag = 0);
+    // Writes all that waits, now.
+    void finish();
+    // Drops all that waits; the writer may call it.
+    void clear();
+
+    bool isEmpty() const { return m_waiting.empty(); }
+    qint64 waitingCharacters() const { return m_waitingCharacters; }
+
+    // Where a part that would end at `end` ends instead.
+    static qsizetype partEnd(const QString &text, qsizetype end);
+
+private:
+    struct Waiting
+    {
+        QString text;
+        int tag;
+    };
+
+    void write(qint64 characters);
+
+    const qsizetype m_partSize;
+    const Writer m_writer;
+    std::deque<Waiting> m_waiting;
+    qsizetype m_writtenOfFirst = 0;
+    qint64 m_waitingCharacters = 0;
+    QTimer m_nextTurn;
+};
