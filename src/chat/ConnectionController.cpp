@@ -38,7 +38,7 @@ void frmChat::connectBranch()
     wsockData->SetRemotePort(TextToLong(strRemotePort));
     wsockData->Connect();
     ++m_conversationNumber;
-    setCaption(QStringLiteral("Disconnect"));
+    setButtonCaption(QStringLiteral("Disconnect"));
     strMode = QStringLiteral("Connect");
 }
 
@@ -47,7 +47,7 @@ void frmChat::listenBranch()
     if (!strLocalPort.isEmpty()) {
         wsockListener->SetLocalPort(TextToLong(strLocalPort));
         wsockListener->Listen();
-        setCaption(QStringLiteral("Disconnect"));
+        setButtonCaption(QStringLiteral("Disconnect"));
     }
     strMode = QStringLiteral("Connect");
 }
@@ -57,14 +57,19 @@ void frmChat::disconnectBranch()
     if (!CloseAllConnections())
         MsgBox(this, QStringLiteral("Error trying to disconnect"));
     strMode = QStringLiteral("Close");
-    setCaption(m_options->optionConnect->isChecked() ? QStringLiteral("Connect") : QStringLiteral("Listen"));
+    setButtonCaption(m_options->optionConnect->isChecked() ? QStringLiteral("Connect") : QStringLiteral("Listen"));
     ShowConversationClosed();
 }
 
 void frmChat::ShowConversationClosed()
 {
     setWindowTitle(strCaption);
-    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
+    showConnectionState(*wsockData);
+}
+
+void frmChat::showConnectionState(const StreamSocket &socket)
+{
+    setStatus(QStringLiteral("Connection ") + SocketStateText(socket.State()));
 }
 
 // Every branch fails the same way: the data socket's state in the status line
@@ -103,7 +108,7 @@ QString frmChat::SocketStateText(qint32 state)
 }
 
 // A screen reader does not speak the focused button's new caption by itself.
-void frmChat::setCaption(const QString &caption)
+void frmChat::setButtonCaption(const QString &caption)
 {
     if (cmdConnect->hasFocus() && cmdConnect->text() != caption)
         m_announcer->announce(caption);
@@ -118,12 +123,13 @@ void frmChat::setStatus(const QString &text)
     status->setText(text);
 }
 
-// A conversation has begun: typing goes to the input box, so that a space
-// does not press "Disconnect", now or when the user comes back to a window
-// in the background. Only the toggle button gives up the focus; the window
-// is neither raised nor activated.
-void frmChat::focusInputBox()
+// A conversation has begun, dialled out or accepted: the caption says so, and
+// typing goes to the input box, so that a space does not press "Disconnect",
+// now or when the user comes back to a window in the background. Only the
+// toggle button gives up the focus; the window is neither raised nor activated.
+void frmChat::showConversationStarted()
 {
+    setWindowTitle(strCaption + QStringLiteral(" (connected)"));
     if (focusWidget() == cmdConnect)
         NewText->setFocus(Qt::OtherFocusReason);
 }

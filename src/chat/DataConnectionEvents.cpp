@@ -8,15 +8,13 @@
 
 void frmChat::wsockData_Connect()
 {
-    setWindowTitle(strCaption + QStringLiteral(" (connected)"));
-    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
-    focusInputBox();
+    showConversationStarted();
+    showConnectionState(*wsockData);
 }
 
 void frmChat::wsockData_Close()
 {
-    setWindowTitle(strCaption);
-    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
+    ShowConversationClosed();
 }
 
 void frmChat::wsockData_Error(qint16 Number, QString &Description, qint32, const QString &, const QString &, qint32,

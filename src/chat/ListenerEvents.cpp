@@ -27,9 +27,8 @@ void frmChat::wsockListener_ConnectionRequest(qint32 requestID)
     }
     wsockData->Accept(requestID);
     ++m_conversationNumber;
-    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockListener->State()));
-    setWindowTitle(strCaption + QStringLiteral(" (connected)"));
-    focusInputBox();
+    showConnectionState(*wsockListener);
+    showConversationStarted();
 }
 
 void frmChat::wsockListener_Error(qint16 Number, QString &Description, qint32, const QString &, const QString &, qint32,

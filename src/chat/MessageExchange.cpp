@@ -47,7 +47,7 @@ void frmChat::wsockData_DataArrival(qint32)
     const QString data = wsockData->GetData();
     m_transcriptWriter->append(data, false);
     m_announcer->announceArrival(data);
-    setStatus(QStringLiteral("Connection ") + SocketStateText(wsockData->State()));
+    showConnectionState(*wsockData);
     if (!isActiveWindow())
         QApplication::alert(this);
 }

@@ -83,9 +83,10 @@ private:
     void disconnectBranch();
     void reportConnectFailure();
     static QString SocketStateText(qint32 state);
-    void setCaption(const QString &caption);
+    void setButtonCaption(const QString &caption);
     void setStatus(const QString &text);
-    void focusInputBox();
+    void showConnectionState(const StreamSocket &socket);
+    void showConversationStarted();
 
     void wsockListener_ConnectionRequest(qint32 requestID);
     void wsockListener_Error(qint16 Number, QString &Description, qint32 Scode, const QString &Source,
