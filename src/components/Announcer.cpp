@@ -128,7 +128,7 @@ void Announcer::announceArrival(const QString &text)
     }
     if (m_cut)
         return;
-    const qsizetype room = longestArrivals - m_arrivedLength;
+    const qsizetype room = mostArrivalCharactersSpoken - m_arrivedLength;
     if (text.size() <= room) {
         m_arrivedLength += text.size();
         queue(text);

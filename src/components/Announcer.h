@@ -18,7 +18,7 @@ class Announcer : public QObject
 
 public:
     static constexpr int gatheringMs = 300;
-    static constexpr qsizetype longestArrivals = 400;
+    static constexpr qsizetype mostArrivalCharactersSpoken = 400;  // in one announcement
     static inline const QString moreArrived = QStringLiteral("… and more");
 
     explicit Announcer(QWidget *window);

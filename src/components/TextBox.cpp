@@ -103,9 +103,9 @@ void TextBox::insertPart(const PartsPerTurn::Part &paste)
     setTextCursor(cursor);
 }
 
-QString TextBox::Text() const
+QString TextBox::Text()
 {
-    const_cast<TextBox *>(this)->finishPaste();
+    finishPaste();
     if (m_keptText)
         return *m_keptText;
     QString text;

@@ -29,7 +29,8 @@ public:
 
     explicit TextBox(QWidget *parent = nullptr);
 
-    QString Text() const;
+    // Puts in what is left of a paste first.
+    QString Text();
     void SetText(const QString &text);
     bool isPasting() const { return !m_pastes.isEmpty(); }
 

@@ -108,7 +108,7 @@ private slots:
         QTRY_VERIFY(chat->rtxtChat->TextLength() > 9);
         peer->write(QByteArray(100000, 'x'));
         QTRY_COMPARE(reader.spoken.size(), 1);
-        QCOMPARE(reader.spoken[0], QStringLiteral("café\n") + QString(Announcer::longestArrivals - 4, u'x') + Announcer::moreArrived);
+        QCOMPARE(reader.spoken[0], QStringLiteral("café\n") + QString(Announcer::mostArrivalCharactersSpoken - 4, u'x') + Announcer::moreArrived);
         QCOMPARE(chat->focusWidget(), chat->NewText);  // and the unchanged status was not spoken
         peer->write("still the flood");
         peer->disconnectFromHost();
