@@ -1,7 +1,8 @@
 #!/bin/sh
 # Runs the README's test command as a new user would, on each Debian release
-# in turn: in a clean root (minbase, with git, sudo and certificates only), on
-# a fresh clone of what is committed. A release's root is made once with
+# in turn, then builds the Debian package there as a packager would: in a
+# clean root (minbase, with git, sudo and certificates only), on a fresh
+# clone of what is committed. A release's root is made once with
 # mmdebstrap and kept as a tarball in the cache folder; every run unpacks it
 # anew, so nothing of one run reaches the next. Needs root.
 #   tools/test-releases.sh [CACHE] [RELEASE ...]   (default: build/releases; bookworm trixie sid)
@@ -40,10 +41,14 @@ for release in $releases; do
     mount --make-rslave "$root/dev"
     log="$cache/$release.log"
     start=$(date +%s)
-    if chroot "$root" sh -c 'cd /brindlet && ./test.sh' >"$log" 2>&1; then result=passed; else result=FAILED; fi
+    if chroot "$root" sh -c 'cd /brindlet && ./test.sh' >"$log" 2>&1; then tests=passed; else tests=FAILED; fi
+    middle=$(date +%s)
+    # Then the Debian way, as a packager builds it, the tests running in the build.
+    if chroot "$root" sh -c 'cd /brindlet && apt-get build-dep -y -q ./ && dpkg-buildpackage -us -uc -b' >>"$log" 2>&1
+    then package=passed; else package=FAILED; fi
     warnings=$(grep -ci 'warning' "$log" || true)
-    line=$(printf '%-9s %-6s in %4s s, %s lines of warnings   %s' "$release" "$result" "$(($(date +%s) - start))" \
-        "$warnings" "$log")
+    line=$(printf '%-9s ./test.sh %-6s in %4s s, dpkg-buildpackage %-6s in %4s s, %s lines of warnings   %s' \
+        "$release" "$tests" "$((middle - start))" "$package" "$(($(date +%s) - middle))" "$warnings" "$log")
     echo "$line"
     summary="$summary$line
 "
