@@ -128,9 +128,9 @@ public:
         } else if (errno != EINPROGRESS) {
             finishLater(errno);
         } else {
-            auto *answered = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
-            connect(answered, &QSocketNotifier::activated, this, [this, answered] {
-                answered->setEnabled(false);
+            m_answered = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
+            connect(m_answered, &QSocketNotifier::activated, this, [this] {
+                m_answered->setEnabled(false);
                 int error = 0;
                 socklen_t size = sizeof error;
                 ::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &size);
@@ -139,8 +139,10 @@ public:
         }
     }
 
+    // The notifier goes before the socket it watches.
     ~Dial() override
     {
+        delete m_answered;
         if (m_descriptor >= 0)
             ::close(m_descriptor);
     }
@@ -156,6 +158,7 @@ private:
 
     const Done m_done;
     int m_descriptor = -1;
+    QSocketNotifier *m_answered = nullptr;
 };
 
 AddressRace::AddressRace(const QString &host, quint16 port, std::chrono::milliseconds stagger,
