@@ -3,6 +3,7 @@
 #include "ChatWindow.h"
 #include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
+#include "RawPeer.h"
 #include "about/frmAbout.h"
 #include "chat/frmChat.h"
 #include "components/Forms.h"
@@ -208,15 +209,10 @@ private slots:
     // Only once the peer has had all that was sent: the transcript shows it as sent.
     void closingTheWindowEndsTheProgram()
     {
-        QTcpServer peer;
-        QVERIFY(peer.listen(QHostAddress::LocalHost, 0));
-        openChat(new frmChat);
-        chat->strRemotePort = QString::number(peer.serverPort());
-        chat->cmdConnect->click();
-        QTRY_VERIFY(peer.hasPendingConnections());
-        QTcpSocket *far = peer.nextPendingConnection();
+        RawPeer peer;
+        openChat(peer.chat);
         QByteArray received;
-        QObject::connect(far, &QIODevice::readyRead, [&] { received += far->readAll(); });
+        QObject::connect(peer.socket, &QIODevice::readyRead, [&] { received += peer.socket->readAll(); });
         const QByteArray sent(8 * 1024 * 1024, 's');
         sendLine(chat, QString::fromLatin1(sent));
         chat->mnuOption->trigger();

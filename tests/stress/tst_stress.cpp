@@ -22,12 +22,9 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
-#include <arpa/inet.h>
 #include <atomic>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -224,14 +221,10 @@ private slots:
             pair.listen();
             std::atomic<int> dialled = 0;
             std::thread storm([&, port = pair.port()] {
-                sockaddr_in to{};
-                to.sin_family = AF_INET;
-                to.sin_port = htons(port);
-                to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
                 for (bool refused = false; !refused && dialled < 3000; ++dialled) {
-                    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-                    refused = ::connect(fd, reinterpret_cast<sockaddr *>(&to), sizeof to) != 0;
-                    ::close(fd);
+                    QTcpSocket caller;  // one thread's event-less socket: a blocking dial, once
+                    caller.connectToHost(QHostAddress::LocalHost, port);
+                    refused = !caller.waitForConnected();
                 }
             });
             // An event loop of its own: QTest's waits sleep between their checks, which slows a storm down.
