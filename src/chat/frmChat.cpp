@@ -2,6 +2,7 @@
 
 #include "about/frmAbout.h"
 #include "chat/Transcript.h"
+#include "components/AccessibleHush.h"
 #include "components/Announcer.h"
 #include "components/EventBoundary.h"
 #include "components/Fonts.h"
@@ -108,7 +109,7 @@ void frmChat::describeForScreenReaders()
     lblNewText->setBuddy(NewText);
     rtxtChat->setAccessibleName(QStringLiteral("Transcript"));
     rtxtChat->setAccessibleDescription(QStringLiteral("Your lines in bold black, the other side's in blue"));
-    Announcer::hushEditsAwayFromFocus(rtxtChat);  // arrivals are announced instead
+    hushEditsAwayFromFocus(rtxtChat);  // arrivals are announced instead
     picSep->setAccessibleName(QStringLiteral("Splitter"));
     picSep->setAccessibleDescription(QStringLiteral("Drag to share the height between transcript and input box"));
     sbarChat->setAccessibleName(QStringLiteral("Status"));

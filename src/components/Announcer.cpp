@@ -32,80 +32,6 @@ private:
     QString m_name;
 };
 
-namespace {
-
-const char *const hushedProperty = "hushedAwayFromFocus";
-QAccessible::UpdateHandler nextHandler = nullptr;
-
-bool isEdit(QAccessible::Event type)
-{
-    switch (type) {
-    case QAccessible::TextInserted:
-    case QAccessible::TextRemoved:
-    case QAccessible::TextUpdated:
-    case QAccessible::TextCaretMoved:
-    case QAccessible::TextSelectionChanged:
-    case QAccessible::ValueChanged:
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool isHushed(const QAccessibleEvent *event)
-{
-    if (!isEdit(event->type()))
-        return false;
-    for (QObject *object = event->object(); object; object = object->parent()) {
-        if (object->property(hushedProperty).toBool())
-            return !static_cast<QWidget *>(object)->hasFocus();
-    }
-    return false;
-}
-
-void passOn(QAccessibleEvent *event)
-{
-    if (isHushed(event))
-        return;
-    if (nextHandler) {
-        nextHandler(event);
-        return;
-    }
-    // Qt hands an event to the platform only while no handler is installed.
-    QAccessible::installUpdateHandler(nullptr);
-    QAccessible::updateAccessibility(event);
-    QAccessible::installUpdateHandler(passOn);
-}
-
-// Puts passOn in front of whichever handler is installed now.
-void installHush()
-{
-    const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(passOn);
-    if (previous != passOn)
-        nextHandler = previous;
-}
-
-// A handler installed after the window was built stays behind passOn from
-// the moment a screen reader starts.
-struct HushOnActivation : QAccessible::ActivationObserver
-{
-    HushOnActivation() { QAccessible::installActivationObserver(this); }
-    void accessibilityActiveChanged(bool active) override
-    {
-        if (active)
-            installHush();
-    }
-};
-
-} // namespace
-
-void Announcer::hushEditsAwayFromFocus(QWidget *widget)
-{
-    static HushOnActivation observer;
-    widget->setProperty(hushedProperty, true);
-    installHush();
-}
-
 Announcer::Announcer(QWidget *window)
     : QObject(window)
     , m_window(window)
@@ -115,26 +41,29 @@ Announcer::Announcer(QWidget *window)
     connect(&m_gathering, &QTimer::timeout, this, &Announcer::speak);
     m_floodEnding.setSingleShot(true);
     m_floodEnding.setInterval(gatheringMs);
-    connect(&m_floodEnding, &QTimer::timeout, this, [this] { m_flooding = false; });
+    connect(&m_floodEnding, &QTimer::timeout, this, [this] { m_arrivals = Arrivals::Counted; });
 }
 
 void Announcer::announceArrival(const QString &text)
 {
     if (!QAccessible::isActive())
         return;
-    if (m_flooding) {
+    switch (m_arrivals) {
+    case Arrivals::Muted:
         m_floodEnding.start();
         return;
-    }
-    if (m_cut)
+    case Arrivals::Cut:
         return;
+    case Arrivals::Counted:
+        break;
+    }
     const qsizetype room = mostArrivalCharactersSpoken - m_arrivedLength;
     if (text.size() <= room) {
         m_arrivedLength += text.size();
         queue(text);
         return;
     }
-    m_cut = true;
+    m_arrivals = Arrivals::Cut;
     queue(text.left(room) + moreArrived);
 }
 
@@ -160,11 +89,10 @@ void Announcer::speak()
     m_notification->setName(m_pending.join(QLatin1Char('\n')));
     m_pending.clear();
     m_arrivedLength = 0;
-    if (m_cut) {
-        m_flooding = true;
+    if (m_arrivals == Arrivals::Cut) {
+        m_arrivals = Arrivals::Muted;
         m_floodEnding.start();
     }
-    m_cut = false;
     // The name change renews what a screen reader holds of the name; showing
     // is what makes it speak.
     QAccessibleEvent renamed(m_notification, QAccessible::NameChanged);

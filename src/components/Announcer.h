@@ -27,23 +27,22 @@ public:
     void announceArrival(const QString &text);
     // A short message, such as a new status; never cut.
     void announce(const QString &text);
-    // Keeps what changes in widget as text goes into it (text, caret, scroll
-    // bars) from screen readers while the focus is elsewhere: they would not
-    // speak it, and in a flood it buries the announcements.
-    static void hushEditsAwayFromFocus(QWidget *widget);
-
 private:
     class Notification;
 
     void queue(const QString &text);
     void speak();
 
+    // What becomes of text that arrives: counted into the next announcement;
+    // left out, as the next announcement is cut already; or left out until
+    // arrivals pause, as a cut announcement has been spoken.
+    enum class Arrivals { Counted, Cut, Muted };
+
     QWidget *m_window;
     Notification *m_notification = nullptr;
-    QTimer m_gathering;
-    QTimer m_floodEnding;
+    QTimer m_gathering;  // runs while texts wait in m_pending
+    QTimer m_floodEnding;  // runs while Muted
     QStringList m_pending;
-    qsizetype m_arrivedLength = 0;
-    bool m_cut = false;
-    bool m_flooding = false;
+    qsizetype m_arrivedLength = 0;  // of the arrivals in m_pending
+    Arrivals m_arrivals = Arrivals::Counted;
 };
