@@ -224,13 +224,11 @@ RichTextBox::KeptView::KeptView(RichTextBox &box)
     m_linesIntoTopBlock = scroll->value() - top.firstLineNumber();
     m_atEnd = scroll->value() == scroll->maximum();
     box.m_keptViewSelection = box.textCursor();
-    box.m_viewKept = true;
 }
 
 RichTextBox::KeptView::~KeptView()
 {
-    m_box.m_viewKept = false;
-    m_box.m_keptViewSelection = QTextCursor();
+    m_box.m_keptViewSelection.reset();
     QScrollBar *scroll = m_box.verticalScrollBar();
     const QTextBlock top = m_box.document()->findBlock(m_topBlock.position());
     scroll->setValue(m_atEnd ? scroll->maximum() : top.firstLineNumber() + m_linesIntoTopBlock);
@@ -238,12 +236,12 @@ RichTextBox::KeptView::~KeptView()
 
 QTextCursor RichTextBox::selection() const
 {
-    return m_viewKept ? m_keptViewSelection : textCursor();
+    return m_keptViewSelection.value_or(textCursor());
 }
 
 void RichTextBox::setSelection(const QTextCursor &cursor)
 {
-    if (m_viewKept)
+    if (m_keptViewSelection)
         m_keptViewSelection = cursor;
     else
         setTextCursor(cursor);
@@ -276,8 +274,7 @@ void RichTextBox::followChange(int position, int, int added)
     const qint64 length = TextLength();
     const qint64 removedText = m_textLength - length + addedText;
     if (removedText == 0 && start == m_textLength && addedText > 0) {
-        if (!m_extendingEntry || m_entryStarts.empty())
-            m_entryStarts.push_back(start);
+        m_entryStarts.push_back(start);
     } else if (removedText != addedText) {
         // Entries that began in the replaced text are gone; those after it move.
         const auto gone = std::lower_bound(m_entryStarts.begin(), m_entryStarts.end(), start + (removedText == 0));
@@ -404,6 +401,18 @@ void RichTextBox::applyToSelection(const QTextCharFormat &change)
 
 void RichTextBox::SetSelText(const QString &text)
 {
+    replaceSelection(text, Entry::New);
+}
+
+void RichTextBox::ExtendNewestEntry(const QString &text)
+{
+    replaceSelection(text, Entry::ExtendsNewest);
+}
+
+// Text put at the end is a new entry, unless it extends the newest one.
+void RichTextBox::replaceSelection(const QString &text, Entry entry)
+{
+    const std::size_t entriesBefore = m_entryStarts.size();
     QTextCursor cursor = selection();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
@@ -411,14 +420,9 @@ void RichTextBox::SetSelText(const QString &text)
         insertPiece(cursor, piece, m_selFormat);
     cursor.endEditBlock();
     setSelection(cursor);
+    if (entry == Entry::ExtendsNewest && entriesBefore > 0 && m_entryStarts.size() == entriesBefore + 1)
+        m_entryStarts.pop_back();
     trimToBounds();
-}
-
-void RichTextBox::ExtendNewestEntry(const QString &text)
-{
-    m_extendingEntry = true;
-    SetSelText(text);
-    m_extendingEntry = false;
 }
 
 // Entries leave a quarter of the bound at a time: the document copies all of

@@ -4,6 +4,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <deque>
+#include <optional>
 
 // The transcript's rich-text box: plain text in character styles, entered only
 // through a text cursor with an explicit format, never parsed as markup.
@@ -83,11 +84,12 @@ private:
     void applyToSelection(const QTextCharFormat &change);
     void trimToBounds();
     void followChange(int position, int removed, int added);
+    enum class Entry { New, ExtendsNewest };
+    void replaceSelection(const QString &text, Entry entry);
 
     QTextCharFormat m_selFormat;
-    bool m_viewKept = false;
-    bool m_extendingEntry = false;
-    QTextCursor m_keptViewSelection;  // the Sel operations' selection while a KeptView lives
+    // The Sel operations' selection while a KeptView lives, apart from the view's.
+    std::optional<QTextCursor> m_keptViewSelection;
     qsizetype m_maxLength = DefaultMaxLength;
     qsizetype m_maxEntries = DefaultMaxEntries;
     qint64 m_textLength = 0;            // as of the last change of the document
