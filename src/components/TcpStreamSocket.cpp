@@ -100,11 +100,11 @@ quint16 checkedPort(qint32 port, qint32 lowest)
     return static_cast<quint16>(port);
 }
 
-// Incoming connections offered to the program and not yet accepted, by request ID.
-QHash<qint32, QPointer<QTcpSocket>> &pendingRequests()
+// The sockets that listen: Accept finds a request among theirs.
+QList<TcpStreamSocket *> &listeningSockets()
 {
-    static QHash<qint32, QPointer<QTcpSocket>> requests;
-    return requests;
+    static QList<TcpStreamSocket *> listening;
+    return listening;
 }
 
 qint32 nextRequestID()
@@ -224,10 +224,8 @@ void TcpStreamSocket::Connect()
 void TcpStreamSocket::onRaceWon(QTcpSocket *socket)
 {
     m_race->deleteLater();
-    socket->setParent(this);
-    adopt(socket);
-    onConnected();
-    raiseWhatWaited(socket);
+    takeConnection(socket);
+    emit Connected();
 }
 
 void TcpStreamSocket::Listen()
@@ -243,6 +241,7 @@ void TcpStreamSocket::Listen()
     connect(server, &QTcpServer::acceptError, this, &TcpStreamSocket::onAcceptError);
     m_server = server;
     m_state = sckListening;
+    listeningSockets().append(this);
 }
 
 quint16 TcpStreamSocket::ListeningPort() const
@@ -253,11 +252,25 @@ quint16 TcpStreamSocket::ListeningPort() const
 void TcpStreamSocket::Accept(qint32 requestID)
 {
     requireClosed();
-    QPointer<QTcpSocket> socket = pendingRequests().take(requestID);
+    QPointer<QTcpSocket> socket;
+    for (TcpStreamSocket *listener : std::as_const(listeningSockets())) {
+        if ((socket = listener->m_requests.take(requestID)))
+            break;
+    }
     if (!socket)
         throw ComponentError(ErrorNumber::InvalidArgument, QStringLiteral("No connection request with that ID"));
+    takeConnection(socket);
+}
+
+// The connection, dialled out or accepted, is this socket's from now on.
+void TcpStreamSocket::takeConnection(QTcpSocket *socket)
+{
     socket->setParent(this);
-    adopt(socket);
+    m_socket = socket;
+    socket->setReadBufferSize(largestArrival);
+    connect(socket, &QIODevice::readyRead, this, &TcpStreamSocket::onReadyRead);
+    relayLater(socket, &QAbstractSocket::disconnected, &TcpStreamSocket::onDisconnected);
+    relayLater(socket, &QAbstractSocket::errorOccurred, &TcpStreamSocket::onSocketError);
     watchForVanishedPeer(socket);
     watchForDeadPeer();
     m_state = sckConnected;
@@ -286,6 +299,7 @@ void TcpStreamSocket::Close()
     if (m_socket)
         closeGracefully(m_socket, m_limits.linger);
     if (m_server) {
+        listeningSockets().removeAll(this);
         abandonRequests();
         m_server->disconnect(this);
         m_server->close();
@@ -323,15 +337,6 @@ QString TcpStreamSocket::GetData()
     return m_socket ? CodePage::decode(m_socket->readAll()) : QString();
 }
 
-void TcpStreamSocket::adopt(QTcpSocket *socket)
-{
-    m_socket = socket;
-    socket->setReadBufferSize(largestArrival);
-    connect(socket, &QIODevice::readyRead, this, &TcpStreamSocket::onReadyRead);
-    relayLater(socket, &QAbstractSocket::disconnected, &TcpStreamSocket::onDisconnected);
-    relayLater(socket, &QAbstractSocket::errorOccurred, &TcpStreamSocket::onSocketError);
-}
-
 // Qt may report a connection's outcome inside the call that caused it (an
 // address that fails inside connectToHost, a reset peer inside a write). The
 // events are raised from the event loop instead, after the caller is done,
@@ -347,14 +352,6 @@ void TcpStreamSocket::relayLater(QTcpSocket *socket, Signal signal, void (TcpStr
                 (this->*handler)();
         },
         Qt::QueuedConnection);
-}
-
-void TcpStreamSocket::onConnected()
-{
-    watchForVanishedPeer(m_socket);
-    watchForDeadPeer();
-    m_state = sckConnected;
-    emit Connected();
 }
 
 void TcpStreamSocket::onReadyRead()
@@ -415,10 +412,12 @@ void TcpStreamSocket::offerRequest(QTcpSocket *socket)
 {
     socket->setParent(this);
     const qint32 requestID = nextRequestID();
-    pendingRequests().insert(requestID, socket);
+    m_requests.insert(requestID, socket);
+    const QPointer<TcpStreamSocket> self(this);
     emit ConnectionRequest(requestID);
-    const QPointer<QTcpSocket> unaccepted = pendingRequests().take(requestID);
-    if (unaccepted) {
+    if (!self)
+        return;  // its requests went with it
+    if (const QPointer<QTcpSocket> unaccepted = m_requests.take(requestID)) {
         unaccepted->abort();
         unaccepted->deleteLater();
     }
@@ -428,15 +427,11 @@ void TcpStreamSocket::offerRequest(QTcpSocket *socket)
 // handler may accept one after the user stopped listening.
 void TcpStreamSocket::abandonRequests()
 {
-    for (auto request = pendingRequests().begin(); request != pendingRequests().end();) {
-        if (request.value() && request.value()->parent() != this) {
-            ++request;
-            continue;
-        }
-        if (request.value())
-            discard(request.value());
-        request = pendingRequests().erase(request);
+    for (const QPointer<QTcpSocket> &request : std::as_const(m_requests)) {
+        if (request)
+            discard(request);
     }
+    m_requests.clear();
 }
 
 void TcpStreamSocket::onAcceptError()

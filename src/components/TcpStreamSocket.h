@@ -4,6 +4,7 @@
 #include "components/PartsPerTurn.h"
 #include "components/StreamSocket.h"
 
+#include <QHash>
 #include <QPointer>
 #include <QTimer>
 #include <chrono>
@@ -61,10 +62,9 @@ public:
 
 private:
     void requireClosed() const;
-    void adopt(QTcpSocket *socket);
+    void takeConnection(QTcpSocket *socket);
     template <typename Signal>
     void relayLater(QTcpSocket *socket, Signal signal, void (TcpStreamSocket::*handler)());
-    void onConnected();
     void onReadyRead();
     void onDisconnected();
     void onSocketError();
@@ -86,6 +86,8 @@ private:
     QPointer<QTcpSocket> m_socket;
     QPointer<QTcpServer> m_server;
     QPointer<AddressRace> m_race;
+    // Incoming connections this listener offered and nobody accepted yet, by request ID.
+    QHash<qint32, QPointer<QTcpSocket>> m_requests;
     // Text sent but not yet handed to the connection: a big send goes out a
     // part each turn of the event loop.
     PartsPerTurn m_sending;
