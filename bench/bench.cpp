@@ -507,7 +507,7 @@ void benchIngest(Stalls &stalls)
                 shorter.residentGrowthPerByte / 1e6, QStringLiteral("MB"),
                 QStringLiteral("ratio <= 1.1 (anchor: a flood of %1 MB; bound %2 M characters)")
                     .arg(shortFlood)
-                    .arg(RichTextBox::DefaultMaxLength / 1'000'000));
+                    .arg(frmChat::transcriptCharacters / 1'000'000));
     printFigure(QStringLiteral("flood of %1 MB: worst event-loop stall").arg(longFlood), flood.worstStallMs,
                 chatLines.worstStallMs, QStringLiteral("ms"), QStringLiteral("<= %1 ms (anchor: (a))").arg(frameMs));
     stalls.flood = flood.worstStallMs;
@@ -539,7 +539,7 @@ double pasteAndSendWorstStallMs(const QString &text)
         chat->NewText->paste();
         pasted = true;
     });
-    spinUntil([&] { return pasted && !chat->NewText->isPasting(); });
+    spinUntil([&] { return pasted && !isPasting(chat->NewText); });
     QTimer::singleShot(0, chat, [&] { pressEnter(chat); });
     spinUntil([&] { return peer.received >= bytes; });
     QElapsedTimer settle;

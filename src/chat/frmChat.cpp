@@ -86,6 +86,8 @@ void frmChat::buildControls()
     page.setColor(QPalette::HighlightedText, Qt::white);
     rtxtChat->setPalette(page);
     Twips::Place(rtxtChat, 60, 660, 5265, 2265);
+    rtxtChat->SetMaxLength(transcriptCharacters);
+    rtxtChat->SetMaxEntries(transcriptEntries);
 
     picSep->setCursor(Qt::SizeVerCursor);
     picSep->setFrameShape(QFrame::StyledPanel);

@@ -26,6 +26,14 @@ public:
     explicit frmChat(StreamSocket *listener = nullptr, StreamSocket *data = nullptr);
     ~frmChat() override;
 
+    // The transcript keeps its last million characters and 20,000 entries:
+    // more than any conversation of people typing, yet a peer that floods, or
+    // sends a byte at a time (each entry costs about a kilobyte), cannot fill
+    // the computer's memory, and a trim and the document's copy after it
+    // stay within a frame.
+    static constexpr qsizetype transcriptCharacters = 1'000'000;
+    static constexpr qsizetype transcriptEntries = 20'000;
+
     // The session the toggle button starts; the Options dialog writes them.
     QString strRemoteHost;
     QString strRemotePort;

@@ -12,6 +12,8 @@
 // ends inside "\r\n", nor between the two halves of a surrogate pair.
 class PartsPerTurn : public QObject
 {
+    Q_OBJECT
+
 public:
     // Characters begin to end of a queued text, and the tag it was queued with.
     struct Part

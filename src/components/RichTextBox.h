@@ -4,6 +4,7 @@
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <deque>
+#include <limits>
 #include <optional>
 
 // The transcript's rich-text box: plain text in character styles, entered only
@@ -25,15 +26,9 @@ class RichTextBox : public QPlainTextEdit
 public:
     explicit RichTextBox(QWidget *parent = nullptr);
 
-    // More than any conversation of people typing; it keeps a peer that
-    // floods from filling the computer's memory, and the document's copy of
-    // its text after a trim within a frame.
-    static constexpr qsizetype DefaultMaxLength = 1'000'000;
+    // The most characters and entries the box keeps; the oldest entries
+    // leave from the top. Without a bound it keeps everything.
     void SetMaxLength(qsizetype characters);
-    // Each entry costs about a kilobyte of its own, however short: a peer
-    // sending a byte at a time is bounded by this, and a trim of a quarter of
-    // it stays within a frame.
-    static constexpr qsizetype DefaultMaxEntries = 20'000;
     void SetMaxEntries(qsizetype entries);
 
     // Keeps what the reader sees while it lives: their selection, and their
@@ -90,8 +85,8 @@ private:
     QTextCharFormat m_selFormat;
     // The Sel operations' selection while a KeptView lives, apart from the view's.
     std::optional<QTextCursor> m_keptViewSelection;
-    qsizetype m_maxLength = DefaultMaxLength;
-    qsizetype m_maxEntries = DefaultMaxEntries;
+    qsizetype m_maxLength = std::numeric_limits<qsizetype>::max();
+    qsizetype m_maxEntries = std::numeric_limits<qsizetype>::max();
     qint64 m_textLength = 0;            // as of the last change of the document
     std::deque<qint64> m_entryStarts;   // Text offsets, oldest first
 };

@@ -32,7 +32,6 @@ public:
     // Puts in what is left of a paste first.
     QString Text();
     void SetText(const QString &text);
-    bool isPasting() const { return !m_pastes.isEmpty(); }
 
 signals:
     void KeyPress(int &KeyAscii);

@@ -355,6 +355,23 @@ private slots:
         delete chat;
     }
 
+    // A peer that sends a byte at a time, or floods, cannot fill memory: the
+    // window's transcript keeps its newest entries and characters.
+    void theTranscriptIsBounded()
+    {
+        auto *data = new FakeStreamSocket;
+        data->state = StreamSocket::sckConnected;
+        QPointer<frmChat> chat = new frmChat(nullptr, data);
+        for (int entry = 0; entry <= frmChat::transcriptEntries; ++entry)
+            data->raiseData(QStringLiteral("x"));
+        QVERIFY(chat->rtxtChat->TextLength() < 3 * frmChat::transcriptEntries);
+        data->raiseData(QString(frmChat::transcriptCharacters * 3 / 5, u'y'));
+        data->raiseData(QString(frmChat::transcriptCharacters * 3 / 5, u'z'));
+        QTRY_VERIFY(chat->rtxtChat->Text().endsWith(QStringLiteral("zz\r\n")));
+        QVERIFY(chat->rtxtChat->TextLength() <= frmChat::transcriptCharacters);
+        delete chat;
+    }
+
     void otherKeysNeverSendOrClear()
     {
         auto *data = new FakeStreamSocket;

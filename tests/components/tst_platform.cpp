@@ -5,6 +5,7 @@
 #include "components/MessageBox.h"
 #include "components/TextBox.h"
 #include "components/Twips.h"
+#include "ChatWindow.h"
 #include "MessageBoxes.h"
 
 #include <QApplication>
@@ -67,7 +68,7 @@ private slots:
                              + QString(TextBox::pastedPerTurn, u'b') + QStringLiteral("\r\nend");
         QApplication::clipboard()->setText(text);
         box.paste();
-        QVERIFY(box.isPasting());
+        QVERIFY(isPasting(&box));
         QVERIFY(!box.document()->toPlainText().contains(u'b'));  // the first part only
         QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(box.Text(), QString());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chat/frmChat.h"
+#include "components/PartsPerTurn.h"
 #include "components/StatusBar.h"
 #include "components/TextBox.h"
 
@@ -28,4 +29,10 @@ inline void sendLine(frmChat *chat, const QString &text)
 {
     chat->NewText->SetText(text);
     pressEnter(chat);
+}
+
+// Whether a paste is still going into the box a part each turn.
+inline bool isPasting(TextBox *box)
+{
+    return !box->findChild<PartsPerTurn *>()->isEmpty();
 }
