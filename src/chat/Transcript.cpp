@@ -53,7 +53,8 @@ void TranscriptWriter::append(const QString &text, bool own)
 void TranscriptWriter::write(const PartsPerTurn::Part &entry)
 {
     const bool own = entry.tag;
-    QString part = shown(entry.characters().toString(), own);
+    const bool whole = entry.isFirst() && entry.isLast();  // most entries: no copy of a part
+    QString part = shown(whole ? entry.text : entry.characters().toString(), own);
     if (entry.isLast())
         part += QStringLiteral("\r\n");
     writeAtEnd(m_transcript, part, own, !entry.isFirst());

@@ -236,7 +236,7 @@ RichTextBox::KeptView::~KeptView()
 
 QTextCursor RichTextBox::selection() const
 {
-    return m_keptViewSelection.value_or(textCursor());
+    return m_keptViewSelection ? *m_keptViewSelection : textCursor();
 }
 
 void RichTextBox::setSelection(const QTextCursor &cursor)
