@@ -30,6 +30,10 @@ public:
     virtual qint16 State() const = 0;
     virtual void SetRemoteHost(const QString &host) = 0;
     virtual void SetRemotePort(qint32 port) = 0;
+    // The peer of the connection this socket carries, or carried last: its
+    // address (an IPv4 one dotted) and its port. Empty and 0 before any.
+    virtual QString RemoteHostIP() const = 0;
+    virtual qint32 RemotePort() const = 0;
     virtual void SetLocalPort(qint32 port) = 0;
     virtual void Connect() = 0;
     virtual void Listen() = 0;

@@ -267,6 +267,11 @@ void TcpStreamSocket::takeConnection(QTcpSocket *socket)
 {
     socket->setParent(this);
     m_socket = socket;
+    // A listener for both kinds of address sees an IPv4 peer as ::ffff:a.b.c.d.
+    bool isIPv4 = false;
+    const quint32 ipv4 = socket->peerAddress().toIPv4Address(&isIPv4);
+    m_peerAddress = isIPv4 ? QHostAddress(ipv4).toString() : socket->peerAddress().toString();
+    m_peerPort = socket->peerPort();
     socket->setReadBufferSize(largestArrival);
     connect(socket, &QIODevice::readyRead, this, &TcpStreamSocket::onReadyRead);
     relayLater(socket, &QAbstractSocket::disconnected, &TcpStreamSocket::onDisconnected);

@@ -50,6 +50,8 @@ public:
     qint16 State() const override { return m_state; }
     void SetRemoteHost(const QString &host) override;
     void SetRemotePort(qint32 port) override;
+    QString RemoteHostIP() const override { return m_peerAddress; }
+    qint32 RemotePort() const override { return m_peerPort; }
     void SetLocalPort(qint32 port) override;
     void Connect() override;
     void Listen() override;
@@ -82,6 +84,8 @@ private:
     QString m_remoteHost;
     quint16 m_remotePort = 0;
     quint16 m_localPort = 0;
+    QString m_peerAddress;
+    quint16 m_peerPort = 0;
     qint16 m_state = sckClosed;
     QPointer<QTcpSocket> m_socket;
     QPointer<QTcpServer> m_server;

@@ -23,6 +23,8 @@ public:
     qint16 State() const override { return state; }
     void SetRemoteHost(const QString &host) override;
     void SetRemotePort(qint32 port) override;
+    QString RemoteHostIP() const override { return QStringLiteral("192.0.2.7"); }
+    qint32 RemotePort() const override { return 4242; }
     void SetLocalPort(qint32 port) override;
     void Connect() override;
     void Listen() override;
