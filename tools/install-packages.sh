@@ -3,7 +3,7 @@
 # and any package named as an argument. As root, or through sudo otherwise.
 set -eu
 
-BUILD_PACKAGES="cmake g++ make qt6-base-dev qt6-base-private-dev qt6-svg-dev fonts-dejavu-core dpkg-dev"
+BUILD_PACKAGES="cmake g++ make qt6-base-dev qt6-base-private-dev qt6-svg-dev fonts-dejavu-core dbus-daemon dpkg-dev"
 
 missing=""
 for package in $BUILD_PACKAGES "$@"; do

@@ -1,6 +1,7 @@
 // The toggle button: connect, listen or disconnect, by its caption.
 
 #include "chat/frmChat.h"
+#include "chat/WhileAway.h"
 
 #include "components/Announcer.h"
 #include "components/Conversion.h"
@@ -61,10 +62,11 @@ void frmChat::disconnectBranch()
     ShowConversationClosed();
 }
 
-void frmChat::ShowConversationClosed()
+void frmChat::ShowConversationClosed(const QString &how)
 {
     setWindowTitle(strCaption);
     showConnectionState(*wsockData);
+    showConversationEnded(how);
 }
 
 void frmChat::showConnectionState(const StreamSocket &socket)
@@ -132,4 +134,24 @@ void frmChat::showConversationStarted()
     setWindowTitle(strCaption + QStringLiteral(" (connected)"));
     if (focusWidget() == cmdConnect)
         NewText->setFocus(Qt::OtherFocusReason);
+    m_peer = wsockData->RemoteHostIP() + QStringLiteral(", port ") + QString::number(wsockData->RemotePort());
+    describePeer(QStringLiteral("The other side is ") + m_peer);
+    m_whileAway->conversationStarted();
+}
+
+void frmChat::showConversationEnded(const QString &how)
+{
+    if (m_peer.isEmpty())
+        return;
+    describePeer(QStringLiteral("The conversation with ") + m_peer + QStringLiteral(" has ended"));
+    m_whileAway->conversationEnded(m_peer, how);
+    m_peer.clear();
+}
+
+// The status bar names the peer to the mouse and to screen readers.
+void frmChat::describePeer(const QString &text)
+{
+    QLabel *const status = sbarChat->Panels(1);
+    status->setToolTip(text);
+    status->setAccessibleDescription(QStringLiteral("Connection status. ") + text);
 }

@@ -14,7 +14,7 @@ void frmChat::wsockData_Connect()
 
 void frmChat::wsockData_Close()
 {
-    ShowConversationClosed();
+    ShowConversationClosed(QStringLiteral("The other side closed the conversation."));
 }
 
 void frmChat::wsockData_Error(qint16 Number, QString &Description, qint32, const QString &, const QString &, qint32,
@@ -22,6 +22,7 @@ void frmChat::wsockData_Error(qint16 Number, QString &Description, qint32, const
 {
     CancelDisplay = true;
     setStatus(QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral(" ") + Description);
+    showConversationEnded(QStringLiteral("The connection failed: ") + Description);
     const quint64 failedConversation = m_conversationNumber;
     MsgBox(this, QStringLiteral("Winsock Error #") + QString::number(Number) + QStringLiteral("\r\n") + Description);
     // While the box was open a new peer may have been accepted: that one stays.

@@ -3,6 +3,7 @@
 
 #include "chat/frmChat.h"
 #include "chat/Transcript.h"
+#include "chat/WhileAway.h"
 
 #include "components/Announcer.h"
 #include "components/MessageBox.h"
@@ -10,7 +11,6 @@
 #include "components/StreamSocket.h"
 #include "components/TextBox.h"
 
-#include <QApplication>
 #include <exception>
 
 void frmChat::NewText_KeyPress(int &KeyAscii)
@@ -48,6 +48,5 @@ void frmChat::wsockData_DataArrival(qint32)
     m_transcriptWriter->append(data, false);
     m_announcer->announceArrival(data);
     showConnectionState(*wsockData);
-    if (!isActiveWindow())
-        QApplication::alert(this);
+    m_whileAway->arrived(m_peer, data);
 }

@@ -2,6 +2,7 @@
 
 #include "about/frmAbout.h"
 #include "chat/Transcript.h"
+#include "chat/WhileAway.h"
 #include "components/AccessibleHush.h"
 #include "components/Announcer.h"
 #include "components/EventBoundary.h"
@@ -47,6 +48,7 @@ frmChat::frmChat(StreamSocket *listener, StreamSocket *data)
     , wsockData(ownSocket(data, this, "wsockData"))
     , m_announcer(new Announcer(this))
     , m_transcriptWriter(new TranscriptWriter(*rtxtChat, this))
+    , m_whileAway(new WhileAway(*this, *NewText))
 {
     setObjectName(QStringLiteral("frmChat"));
     setAttribute(Qt::WA_DeleteOnClose);

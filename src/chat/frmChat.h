@@ -12,6 +12,7 @@ class StatusBar;
 class StreamSocket;
 class TextBox;
 class TranscriptWriter;
+class WhileAway;
 class frmAbout;
 class frmOptions;
 
@@ -42,9 +43,9 @@ public:
 
     // Closes whichever socket is still open; false when closing failed.
     bool CloseAllConnections();
-    // After the program itself closed the conversation: the saved caption,
-    // and the data socket's state in the status line.
-    void ShowConversationClosed();
+    // After the conversation closed: the saved caption, and the data socket's
+    // state in the status line; how says who closed it.
+    void ShowConversationClosed(const QString &how = QStringLiteral("You closed the conversation."));
 
     QWidget *const clientArea;
     QPushButton *const cmdConnect;
@@ -95,6 +96,8 @@ private:
     void setStatus(const QString &text);
     void showConnectionState(const StreamSocket &socket);
     void showConversationStarted();
+    void showConversationEnded(const QString &how);
+    void describePeer(const QString &text);
 
     void wsockListener_ConnectionRequest(qint32 requestID);
     void wsockListener_Error(qint16 Number, QString &Description, qint32 Scode, const QString &Source,
@@ -127,4 +130,7 @@ private:
     // Speaks arrivals and status changes, which happen away from the focus.
     Announcer *const m_announcer;
     TranscriptWriter *const m_transcriptWriter;
+    // Who the conversation in progress is with ("127.0.0.1, port 1001"); empty when none is.
+    QString m_peer;
+    WhileAway *const m_whileAway;
 };

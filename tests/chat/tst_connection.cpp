@@ -207,6 +207,12 @@ private slots:
         QCOMPARE(status(first), QStringLiteral("Connection Peer is closing the connection"));
         QCOMPARE(pair.listener->windowTitle(), QStringLiteral("Brindlet (connected)"));
         QCOMPARE(second->wsockData->State(), StreamSocket::sckConnected);
+        // Who each conversation was or is with, an IPv4 peer of the listener as such.
+        QCOMPARE(first->sbarChat->Panels(1)->toolTip(), QStringLiteral("The conversation with 127.0.0.1, port %1 has ended").arg(pair.port()));
+        const QLabel *listenerStatus = pair.listener->sbarChat->Panels(1);
+        QVERIFY(QRegularExpression(QStringLiteral("^The other side is 127\\.0\\.0\\.1, port [1-9]\\d*$"))
+                    .match(listenerStatus->toolTip()).hasMatch());
+        QCOMPARE(listenerStatus->accessibleDescription(), QStringLiteral("Connection status. ") + listenerStatus->toolTip());
     }
 
     void refusedConnectEndsInTheErrorHandler()

@@ -1,0 +1,93 @@
+#include "chat/WhileAway.h"
+
+#include "components/DesktopNotification.h"
+
+#include <QApplication>
+#include <QWidget>
+
+namespace {
+
+// The text as the transcript shows it: each arrival on lines of its own, and
+// no control character but the line break and the tab.
+QString shownLines(QStringView text)
+{
+    QString lines;
+    lines.reserve(text.size() + 1);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r') {
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                continue;
+            lines += u'\n';
+        } else if (c == u'\n' || c == u'\t' || c.category() != QChar::Other_Control) {
+            lines += c;
+        }
+    }
+    return lines + u'\n';
+}
+
+}  // namespace
+
+WhileAway::WhileAway(QWidget &window, QWidget &inputBox)
+    : QObject(&window)
+    , m_window(window)
+    , m_inputBox(inputBox)
+{
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state == Qt::ApplicationActive)
+            withdrawAll();
+    });
+}
+
+// The user is in another program; a dialog of this one counts as here.
+bool WhileAway::away()
+{
+    return QGuiApplication::applicationState() != Qt::ApplicationActive;
+}
+
+void WhileAway::conversationStarted()
+{
+    m_unread.clear();
+    m_notification = nullptr;  // the last conversation's stays until the user comes back
+}
+
+void WhileAway::arrived(const QString &peer, const QString &text)
+{
+    if (!away())
+        return;
+    QApplication::alert(&m_window);
+    m_unread += shownLines(QStringView(text).right(shownCharacters));
+    if (m_unread.size() > shownCharacters)
+        m_unread.remove(0, m_unread.size() - shownCharacters);
+    notify(peer, m_unread);
+}
+
+void WhileAway::conversationEnded(const QString &peer, const QString &how)
+{
+    if (away())
+        notify(peer, m_unread + how);
+}
+
+void WhileAway::notify(const QString &peer, const QString &body)
+{
+    if (!m_notification) {
+        m_notification = new DesktopNotification(this);
+        connect(m_notification, &DesktopNotification::activated, this, &WhileAway::bringWindowBack);
+    }
+    m_notification->show(QStringLiteral("From ") + peer, body.trimmed());
+}
+
+void WhileAway::withdrawAll()
+{
+    qDeleteAll(findChildren<DesktopNotification *>(Qt::FindDirectChildrenOnly));
+    m_unread.clear();
+}
+
+void WhileAway::bringWindowBack()
+{
+    m_window.setWindowState(m_window.windowState() & ~Qt::WindowMinimized);
+    m_window.show();
+    m_window.raise();
+    m_window.activateWindow();
+    m_inputBox.setFocus(Qt::ActiveWindowFocusReason);
+}
