@@ -9,7 +9,7 @@ namespace {
 
 // The text as the transcript shows it: each arrival on lines of its own, and
 // no control character but the line break and the tab.
-QString shownLines(QStringView text)
+QString asShown(QStringView text)
 {
     QString lines;
     lines.reserve(text.size() + 1);
@@ -24,6 +24,19 @@ QString shownLines(QStringView text)
         }
     }
     return lines + u'\n';
+}
+
+// text ends in a line break.
+void keepNewestLines(QString &text)
+{
+    if (text.size() > WhileAway::shownCharacters)
+        text.remove(0, text.size() - WhileAway::shownCharacters);
+    qsizetype start = text.size() - 1;
+    for (int line = 0; line < WhileAway::shownLines; ++line) {
+        if (start <= 0 || (start = text.lastIndexOf(u'\n', start - 1)) < 0)
+            return;
+    }
+    text.remove(0, start + 1);
 }
 
 }  // namespace
@@ -56,9 +69,8 @@ void WhileAway::arrived(const QString &peer, const QString &text)
     if (!away())
         return;
     QApplication::alert(&m_window);
-    m_unread += shownLines(QStringView(text).right(shownCharacters));
-    if (m_unread.size() > shownCharacters)
-        m_unread.remove(0, m_unread.size() - shownCharacters);
+    m_unread += asShown(QStringView(text).right(shownCharacters));
+    keepNewestLines(m_unread);
     notify(peer, m_unread);
 }
 

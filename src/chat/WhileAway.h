@@ -15,7 +15,9 @@ class QWidget;
 class WhileAway : public QObject
 {
 public:
-    // At most this many of the newest characters that arrived are shown.
+    // A notification shows the newest lines that arrived, at most this many
+    // and this many characters: readable at a glance, however much came.
+    static constexpr int shownLines = 5;
     static constexpr qsizetype shownCharacters = 200;
 
     WhileAway(QWidget &window, QWidget &inputBox);
