@@ -4,6 +4,7 @@
 //   brindlet_bench [--quick]
 //   brindlet_bench --ingest lines|unbroken|anchor [--quick]   one ingest, for the run above
 //   brindlet_bench --flood MEGABYTES                          one flood, for the run above
+//   brindlet_bench --flood-anchor MEGABYTES                   the same into a bare QPlainTextEdit
 //   brindlet_bench --paste [--quick]                          only the paste-and-send figures
 #include "ChatWindow.h"
 #include "FakeStreamSocket.h"
@@ -43,14 +44,28 @@ namespace {
 
 bool quick = false;
 
-// The worst event-loop stalls of one pass, in milliseconds.
+// The longest wait of the event loop, as the user feels it, and the longest
+// that was the program's own work rather than the machine's.
+struct WorstStalls
+{
+    Stall worst;
+    Stall ownWork;
+
+    void add(const WorstStalls &other)
+    {
+        worst = other.worst.ms > worst.ms ? other.worst : worst;
+        ownWork = other.ownWork.ms > ownWork.ms ? other.ownWork : ownWork;
+    }
+};
+
+// The worst event-loop stalls of one pass.
 struct Stalls
 {
-    double lines = 0;
-    double unbroken = 0;
-    double flood = 0;
-    double paste5 = 0;
-    double paste20 = 0;
+    WorstStalls lines;
+    WorstStalls unbroken;
+    WorstStalls flood;
+    WorstStalls paste5;
+    WorstStalls paste20;
 };
 
 constexpr int frameMs = 16;
@@ -69,6 +84,19 @@ void printFigure(const QString &name, double value, double anchor, const QString
     printf("%-44s %10.3f %-5s anchor %10.3f %-5s ratio %6.2f   target %s\n", qPrintable(name), value, qPrintable(unit),
            anchor, qPrintable(unit), value / anchor, qPrintable(target));
     fflush(stdout);
+}
+
+// A stall figure twice: the wall-clock worst as the user feels it, and the
+// worst of the program's own work, which the target is for; then what the
+// main thread did in each.
+void printStalls(const QString &what, const WorstStalls &stalls, double anchorMs, const QString &anchor, int targetMs)
+{
+    printFigure(QStringLiteral("worst stall, ") + what, stalls.worst.ms, anchorMs, QStringLiteral("ms"),
+                QStringLiteral("- (as the user feels it; anchor: %1)").arg(anchor));
+    printFigure(QStringLiteral("worst stall, own work, ") + what, stalls.ownWork.ms, anchorMs, QStringLiteral("ms"),
+                QStringLiteral("<= %1 ms (anchor: %2)").arg(targetMs).arg(anchor));
+    for (const Stall &stall : {stalls.worst, stalls.ownWork})
+        printf("    (%.1f ms: the main thread ran %.1f ms and took %ld page faults)\n", stall.ms, stall.runningMs, stall.pageFaults);
 }
 
 void printMachine()
@@ -359,8 +387,25 @@ std::thread startSender(quint16 port, const QByteArray &payload, qint64 total)
 struct IngestResult
 {
     double megabytesPerSecond = 0;
-    double worstStallMs = 0;
-    double residentGrowthPerByte = 0;
+    WorstStalls stalls;
+    double missedFrameShare = 0;
+    // Resident growth per byte for an ingest, the peak resident bytes for a flood.
+    double memory = 0;
+
+    void print() const
+    {
+        printf("%f %f %f %f %f %ld %f %f %ld\n", megabytesPerSecond, missedFrameShare, memory, stalls.worst.ms,
+               stalls.worst.runningMs, stalls.worst.pageFaults, stalls.ownWork.ms, stalls.ownWork.runningMs,
+               stalls.ownWork.pageFaults);
+    }
+    static IngestResult parse(const QByteArray &line)
+    {
+        const QList<QByteArray> f = line.split(' ');
+        if (f.size() != 9)
+            return {};
+        return {f[0].toDouble(), {{f[3].toDouble(), f[4].toDouble(), f[5].toLong()}, {f[6].toDouble(), f[7].toDouble(), f[8].toLong()}},
+                f[1].toDouble(), f[2].toDouble()};
+    }
 };
 
 // Runs the event loop until done() while the payload floods in, measuring the
@@ -377,10 +422,11 @@ IngestResult ingest(quint16 port, const QByteArray &payload, Done done, qint64 t
     std::thread sender = startSender(port, payload, total);
     const bool finished = spinUntil(done, 600000);
     const double seconds = timer.nsecsElapsed() / 1e9;
-    result.worstStallMs = stalls.worstMs();
+    result.stalls = {stalls.worst(), stalls.worstOwnWork()};
+    result.missedFrameShare = stalls.missedFrameShare();
     sender.join();
     result.megabytesPerSecond = finished ? total / 1e6 / seconds : 0;
-    result.residentGrowthPerByte = double(residentBytes() - residentBefore) / total;
+    result.memory = double(residentBytes() - residentBefore) / total;
     return result;
 }
 
@@ -402,11 +448,13 @@ IngestResult ingestIntoChat(const QByteArray &payload, qint64 total = -1)
     return result;
 }
 
-// The anchor: a bare QPlainTextEdit fed each chunk through a text cursor.
-IngestResult ingestIntoBareEditor(const QByteArray &payload)
+// The anchor: a bare QPlainTextEdit fed each chunk through a text cursor,
+// keeping at most maximumBlocks lines where that is given.
+IngestResult ingestIntoBareEditor(const QByteArray &payload, qint64 total = -1, int maximumBlocks = 0)
 {
     QPlainTextEdit editor;
     editor.setUndoRedoEnabled(false);
+    editor.setMaximumBlockCount(maximumBlocks);
     editor.resize(375, 191);
     editor.show();
     QTcpServer server;
@@ -421,7 +469,7 @@ IngestResult ingestIntoBareEditor(const QByteArray &payload)
         });
         QObject::connect(socket, &QTcpSocket::disconnected, [&closed] { closed = true; });
     });
-    return ingest(server.serverPort(), payload, [&] { return closed; });
+    return ingest(server.serverPort(), payload, [&] { return closed; }, total);
 }
 
 QByteArray payloadFor(const QString &kind)
@@ -433,8 +481,7 @@ QByteArray payloadFor(const QString &kind)
 int runIngest(const QString &kind)
 {
     const QByteArray payload = payloadFor(kind);
-    const IngestResult result = kind == QLatin1String("anchor") ? ingestIntoBareEditor(payload) : ingestIntoChat(payload);
-    printf("%f %f %f\n", result.megabytesPerSecond, result.worstStallMs, result.residentGrowthPerByte);
+    (kind == QLatin1String("anchor") ? ingestIntoBareEditor(payload) : ingestIntoChat(payload)).print();
     return 0;
 }
 
@@ -450,12 +497,16 @@ qint64 peakResidentBytes()
     return 0;
 }
 
-// A flood of megabytes in 80-character lines into the chat window, in this
-// process: prints the worst stall and the peak resident memory.
-int runFlood(qint64 megabytes)
+// A flood of megabytes in 80-character lines into the chat window, or into a
+// bare editor that keeps as many lines as the transcript keeps entries, in
+// this process; the memory figure is the peak resident memory.
+int runFlood(qint64 megabytes, bool anchor)
 {
-    const IngestResult result = ingestIntoChat(floodPayload(82 * 800, true), megabytes * 1'000'000);
-    printf("%f %f %f\n", result.megabytesPerSecond, result.worstStallMs, double(peakResidentBytes()));
+    const QByteArray payload = floodPayload(82 * 800, true);
+    IngestResult result = anchor ? ingestIntoBareEditor(payload, megabytes * 1'000'000, frmChat::transcriptEntries)
+                                 : ingestIntoChat(payload, megabytes * 1'000'000);
+    result.memory = double(peakResidentBytes());
+    result.print();
     return 0;
 }
 
@@ -467,10 +518,7 @@ IngestResult ingestInChildProcess(QStringList arguments)
         arguments << QStringLiteral("--quick");
     child.start(QCoreApplication::applicationFilePath(), arguments);
     child.waitForFinished(900000);
-    const QList<QByteArray> figures = child.readAllStandardOutput().trimmed().split('\n').last().split(' ');
-    if (figures.size() != 3)
-        return {};
-    return {figures[0].toDouble(), figures[1].toDouble(), figures[2].toDouble()};
+    return IngestResult::parse(child.readAllStandardOutput().trimmed().split('\n').last());
 }
 
 int longFloodMegabytes()
@@ -487,30 +535,31 @@ void benchIngest(Stalls &stalls)
                 QStringLiteral("MB/s"), QStringLiteral("ratio >= 1.0 (anchor: bare QPlainTextEdit)"));
     printFigure(QStringLiteral("ingest (b) no line break"), chatUnbroken.megabytesPerSecond, chatLines.megabytesPerSecond,
                 QStringLiteral("MB/s"), QStringLiteral("ratio >= 0.5 (anchor: (a))"));
-    const QString frameTarget = QStringLiteral("<= %1 ms (anchor: bare QPlainTextEdit)").arg(frameMs);
-    printFigure(QStringLiteral("worst event-loop stall during (a)"), chatLines.worstStallMs, anchor.worstStallMs,
-                QStringLiteral("ms"), frameTarget);
-    printFigure(QStringLiteral("worst event-loop stall during (b)"), chatUnbroken.worstStallMs, anchor.worstStallMs,
-                QStringLiteral("ms"), frameTarget);
-    stalls.lines = chatLines.worstStallMs;
-    stalls.unbroken = chatUnbroken.worstStallMs;
-    printFigure(QStringLiteral("resident growth per received byte, (a)"), chatLines.residentGrowthPerByte,
-                anchor.residentGrowthPerByte, QStringLiteral("B"), QStringLiteral("- (anchor: bare QPlainTextEdit)"));
+    const QString bareEditor = QStringLiteral("bare QPlainTextEdit");
+    printStalls(QStringLiteral("during (a)"), chatLines.stalls, anchor.stalls.worst.ms, bareEditor, frameMs);
+    printStalls(QStringLiteral("during (b)"), chatUnbroken.stalls, anchor.stalls.worst.ms, bareEditor, frameMs);
+    stalls.lines = chatLines.stalls;
+    stalls.unbroken = chatUnbroken.stalls;
+    printFigure(QStringLiteral("resident growth per received byte, (a)"), chatLines.memory, anchor.memory,
+                QStringLiteral("B"), QStringLiteral("- (anchor: bare QPlainTextEdit)"));
 
-    // The third figure of a flood is the process's peak resident memory: with
-    // the transcript bounded, a longer flood must not raise it.
+    // With the transcript bounded, a longer flood must not raise the peak resident memory.
     const int longFlood = longFloodMegabytes();
     const int shortFlood = longFlood / 5;
     const IngestResult flood = ingestInChildProcess({QStringLiteral("--flood"), QString::number(longFlood)});
     const IngestResult shorter = ingestInChildProcess({QStringLiteral("--flood"), QString::number(shortFlood)});
-    printFigure(QStringLiteral("flood of %1 MB: peak resident memory").arg(longFlood), flood.residentGrowthPerByte / 1e6,
-                shorter.residentGrowthPerByte / 1e6, QStringLiteral("MB"),
+    const IngestResult shorterAnchor = ingestInChildProcess({QStringLiteral("--flood-anchor"), QString::number(shortFlood)});
+    printFigure(QStringLiteral("flood of %1 MB: peak resident memory").arg(longFlood), flood.memory / 1e6,
+                shorter.memory / 1e6, QStringLiteral("MB"),
                 QStringLiteral("ratio <= 1.1 (anchor: a flood of %1 MB; bound %2 M characters)")
                     .arg(shortFlood)
                     .arg(frmChat::transcriptCharacters / 1'000'000));
-    printFigure(QStringLiteral("flood of %1 MB: worst event-loop stall").arg(longFlood), flood.worstStallMs,
-                chatLines.worstStallMs, QStringLiteral("ms"), QStringLiteral("<= %1 ms (anchor: (a))").arg(frameMs));
-    stalls.flood = flood.worstStallMs;
+    printStalls(QStringLiteral("flood of %1 MB").arg(longFlood), flood.stalls, chatLines.stalls.worst.ms,
+                QStringLiteral("(a)"), frameMs);
+    stalls.flood = flood.stalls;
+    printFigure(QStringLiteral("frames missed, flood of %1 MB").arg(shortFlood), 100 * shorter.missedFrameShare,
+                100 * shorterAnchor.missedFrameShare, QStringLiteral("%"),
+                QStringLiteral("- (anchor: bare QPlainTextEdit keeping %1 lines)").arg(frmChat::transcriptEntries));
 }
 
 // 6. Paste and send --------------------------------------------------------
@@ -526,7 +575,7 @@ QString pastedText(qsizetype size, const QString &kind)
 
 // The longest the event loop waits while the text is pasted into the input
 // box, sent with Enter, and the window has drawn the result.
-double pasteAndSendWorstStallMs(const QString &text)
+WorstStalls pasteAndSendStalls(const QString &text)
 {
     TimingPeer peer;
     frmChat *chat = dialledChat(peer.port);
@@ -545,28 +594,28 @@ double pasteAndSendWorstStallMs(const QString &text)
     QElapsedTimer settle;
     settle.start();
     spinUntil([&] { return settle.elapsed() > 200; });  // the window draws what changed
-    const double worstMs = stalls.worstMs();
+    const WorstStalls worst{stalls.worst(), stalls.worstOwnWork()};
     delete chat;
-    return worstMs;
+    return worst;
 }
 
-// The worst stall over prose, lines and an unbroken run of this size.
-double worstPasteAndSendStallMs(qsizetype megabytes)
+// The worst stalls over prose, lines and an unbroken run of this size.
+WorstStalls pasteAndSendStalls(qsizetype megabytes)
 {
-    double worstMs = 0;
+    WorstStalls worst;
     for (const char *kind : {"prose", "lines", "unbroken"}) {
-        const double ms = pasteAndSendWorstStallMs(pastedText(megabytes * 1'000'000, QString::fromLatin1(kind)));
-        printf("  (%lld MB %s: %.0f ms)\n", qlonglong(megabytes), kind, ms);
-        worstMs = qMax(worstMs, ms);
+        const WorstStalls stalls = pasteAndSendStalls(pastedText(megabytes * 1'000'000, QString::fromLatin1(kind)));
+        printf("  (%lld MB %s: %.0f ms, own work %.0f ms)\n", qlonglong(megabytes), kind, stalls.worst.ms, stalls.ownWork.ms);
+        worst.add(stalls);
     }
-    return worstMs;
+    return worst;
 }
 
 void benchPasteAndSend(Stalls &stalls)
 {
     for (const qsizetype megabytes : {5, 20}) {
-        const double worstMs = worstPasteAndSendStallMs(megabytes);
-        (megabytes == 5 ? stalls.paste5 : stalls.paste20) = worstMs;
+        const WorstStalls worst = pasteAndSendStalls(megabytes);
+        (megabytes == 5 ? stalls.paste5 : stalls.paste20) = worst;
         // The anchor: the prose pasted into a bare QPlainTextEdit, which lays
         // it out as one paragraph. (An unbroken run would take it minutes.)
         QPlainTextEdit editor;
@@ -576,8 +625,8 @@ void benchPasteAndSend(Stalls &stalls)
         timer.start();
         editor.paste();
         QCoreApplication::processEvents();
-        printFigure(QStringLiteral("paste and send %1 MB, worst stall").arg(megabytes), worstMs, timer.nsecsElapsed() / 1e6,
-                    QStringLiteral("ms"), QStringLiteral("<= %1 ms (anchor: paste into a bare QPlainTextEdit)").arg(frameMs));
+        printStalls(QStringLiteral("paste and send %1 MB").arg(megabytes), worst, timer.nsecsElapsed() / 1e6,
+                    QStringLiteral("paste into a bare QPlainTextEdit"), frameMs);
     }
 }
 
@@ -613,15 +662,15 @@ void benchStallsWhenBusy(const Stalls &quiet)
     Stalls busy;
     {
         const BusyCores cores;
-        busy.lines = ingestInChildProcess({QStringLiteral("--ingest"), QStringLiteral("lines")}).worstStallMs;
-        busy.unbroken = ingestInChildProcess({QStringLiteral("--ingest"), QStringLiteral("unbroken")}).worstStallMs;
-        busy.flood = ingestInChildProcess({QStringLiteral("--flood"), QString::number(longFloodMegabytes())}).worstStallMs;
-        busy.paste5 = worstPasteAndSendStallMs(5);
-        busy.paste20 = worstPasteAndSendStallMs(20);
+        busy.lines = ingestInChildProcess({QStringLiteral("--ingest"), QStringLiteral("lines")}).stalls;
+        busy.unbroken = ingestInChildProcess({QStringLiteral("--ingest"), QStringLiteral("unbroken")}).stalls;
+        busy.flood = ingestInChildProcess({QStringLiteral("--flood"), QString::number(longFloodMegabytes())}).stalls;
+        busy.paste5 = pasteAndSendStalls(5);
+        busy.paste20 = pasteAndSendStalls(20);
     }
-    const QString target = QStringLiteral("<= %1 ms (anchor: the quiet pass)").arg(busyFrameMs);
-    const auto print = [&](const QString &what, double busyMs, double quietMs) {
-        printFigure(QStringLiteral("busy cores: worst stall, ") + what, busyMs, quietMs, QStringLiteral("ms"), target);
+    const auto print = [&](const QString &what, const WorstStalls &busyStalls, const WorstStalls &quietStalls) {
+        printStalls(QStringLiteral("busy cores, ") + what, busyStalls, quietStalls.worst.ms, QStringLiteral("the quiet pass"),
+                    busyFrameMs);
     };
     print(QStringLiteral("ingest (a)"), busy.lines, quiet.lines);
     print(QStringLiteral("ingest (b)"), busy.unbroken, quiet.unbroken);
@@ -639,7 +688,9 @@ int main(int argc, char *argv[])
     if (const qsizetype ingest = app.arguments().indexOf(QStringLiteral("--ingest")); ingest > 0)
         return runIngest(app.arguments().value(ingest + 1));
     if (const qsizetype flood = app.arguments().indexOf(QStringLiteral("--flood")); flood > 0)
-        return runFlood(app.arguments().value(flood + 1).toLongLong());
+        return runFlood(app.arguments().value(flood + 1).toLongLong(), false);
+    if (const qsizetype flood = app.arguments().indexOf(QStringLiteral("--flood-anchor")); flood > 0)
+        return runFlood(app.arguments().value(flood + 1).toLongLong(), true);
     Stalls quiet;
     if (app.arguments().contains(QStringLiteral("--paste"))) {
         benchPasteAndSend(quiet);
