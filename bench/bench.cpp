@@ -12,6 +12,7 @@
 #include "Process.h"
 #include "StallWatch.h"
 #include "chat/frmChat.h"
+#include "components/App.h"
 #include "components/CodePage.h"
 #include "components/RichTextBox.h"
 #include "components/TcpStreamSocket.h"
@@ -683,6 +684,7 @@ void benchStallsWhenBusy(const Stalls &quiet)
 
 int main(int argc, char *argv[])
 {
+    App::MapBigBlocks();  // as the program does
     QApplication app(argc, argv);
     quick = app.arguments().contains(QStringLiteral("--quick"));
     if (const qsizetype ingest = app.arguments().indexOf(QStringLiteral("--ingest")); ingest > 0)

@@ -6,6 +6,7 @@
 
 int main(int argc, char *argv[])
 {
+    App::MapBigBlocks();
     QApplication app(argc, argv);
     QApplication::setStyle(new ContrastStyle);
     QApplication::setApplicationName(App::Title());

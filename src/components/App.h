@@ -15,4 +15,6 @@ constexpr int Revision = BRINDLET_VERSION_REVISION;
 inline QString DesktopFileName() { return QStringLiteral("io.brindlet.Brindlet"); }
 // The icon the menu entry shows, at every size it was drawn in, for the windows.
 QIcon Icon();
+// Gives blocks of a megabyte and more pages of their own, before the first window.
+void MapBigBlocks();
 }
