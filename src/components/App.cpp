@@ -23,6 +23,6 @@ QIcon App::Icon()
 void App::MapBigBlocks()
 {
 #ifdef __GLIBC__
-    mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+    mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
 #endif
 }
