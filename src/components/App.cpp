@@ -15,11 +15,12 @@ QIcon App::Icon()
     return icon;
 }
 
-// The big texts (the transcript's copy, a pasted text, the input box's and
-// the document's own buffers) grow by reallocation. On pages of their own a
-// block grows by moving its pages, not by copying every byte into new ones,
-// which held the window still for a frame and more; and a freed block goes
-// back to the system at once, so that a long flood leaves no big heap behind.
+// A big text (a pasted one, the input box's, its document's own buffer) grows
+// by reallocation. On pages of its own a block grows by moving its pages, not
+// by copying every byte into new ones, which held the window still for a frame
+// and more; and a freed block goes back to the system at once. The
+// transcript's texts, of a million characters, stay below the threshold on
+// the heap, which they reuse as entries come and go.
 void App::MapBigBlocks()
 {
 #ifdef __GLIBC__
