@@ -6,6 +6,7 @@
 //   brindlet_bench --flood MEGABYTES                          one flood, for the run above
 //   brindlet_bench --flood-anchor MEGABYTES                   the same into a bare QPlainTextEdit
 //   brindlet_bench --paste [--quick]                          only the paste-and-send figures
+//   brindlet_bench --startup [--quick]                        only the start-up figures
 #include "ChatWindow.h"
 #include "FakeStreamSocket.h"
 #include "Ports.h"
@@ -686,6 +687,7 @@ int main(int argc, char *argv[])
 {
     App::MapBigBlocks();  // as the program does
     QApplication app(argc, argv);
+    App::SetUp();
     quick = app.arguments().contains(QStringLiteral("--quick"));
     if (const qsizetype ingest = app.arguments().indexOf(QStringLiteral("--ingest")); ingest > 0)
         return runIngest(app.arguments().value(ingest + 1));
@@ -694,6 +696,10 @@ int main(int argc, char *argv[])
     if (const qsizetype flood = app.arguments().indexOf(QStringLiteral("--flood-anchor")); flood > 0)
         return runFlood(app.arguments().value(flood + 1).toLongLong(), true);
     Stalls quiet;
+    if (app.arguments().contains(QStringLiteral("--startup"))) {
+        benchStartup();
+        return 0;
+    }
     if (app.arguments().contains(QStringLiteral("--paste"))) {
         benchPasteAndSend(quiet);
         return 0;

@@ -2,6 +2,7 @@
 // window of the same size, or one with a label and a text box, and exits with
 // 0 as soon as it has been painted once.
 #include "chat/frmChat.h"
+#include "components/App.h"
 #include "components/Fonts.h"
 
 #include <QApplication>
@@ -40,7 +41,10 @@ QWidget *textWindow()
 
 int main(int argc, char *argv[])
 {
+    // Every window is started as the program starts its own.
+    App::MapBigBlocks();
     QApplication app(argc, argv);
+    App::SetUp();
     const QByteArray mode = argc > 1 ? argv[1] : "chat";
     QWidget *window = mode == "bare" ? new QWidget : mode == "text" ? textWindow() : new frmChat;
     if (mode != "chat")

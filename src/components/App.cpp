@@ -1,5 +1,7 @@
 #include "App.h"
+#include "ContrastStyle.h"
 
+#include <QApplication>
 #include <QDirIterator>
 
 #ifdef __GLIBC__
@@ -26,4 +28,13 @@ void App::MapBigBlocks()
 #ifdef __GLIBC__
     mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
 #endif
+}
+
+void App::SetUp()
+{
+    QApplication::setStyle(new ContrastStyle);
+    QApplication::setApplicationName(Title());
+    QGuiApplication::setDesktopFileName(DesktopFileName());
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(Major).arg(Minor).arg(Revision));
+    QApplication::setWindowIcon(Icon());
 }

@@ -15,6 +15,9 @@ constexpr int Revision = BRINDLET_VERSION_REVISION;
 inline QString DesktopFileName() { return QStringLiteral("io.brindlet.Brindlet"); }
 // The icon the menu entry shows, at every size it was drawn in, for the windows.
 QIcon Icon();
-// Gives blocks of a megabyte and more pages of their own, before the first window.
+// Gives blocks of 4 MB and more pages of their own, before the first window.
 void MapBigBlocks();
+// What the program sets up once its QApplication exists, before the first
+// window: the style, the names the desktop knows it by, the version, the icon.
+void SetUp();
 }
