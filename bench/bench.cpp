@@ -687,7 +687,6 @@ int main(int argc, char *argv[])
 {
     App::MapBigBlocks();  // as the program does
     QApplication app(argc, argv);
-    App::SetUp();
     quick = app.arguments().contains(QStringLiteral("--quick"));
     if (const qsizetype ingest = app.arguments().indexOf(QStringLiteral("--ingest")); ingest > 0)
         return runIngest(app.arguments().value(ingest + 1));
