@@ -91,7 +91,10 @@ void WhileAway::notify(const QString &peer, const QString &body)
 
 void WhileAway::withdrawAll()
 {
-    qDeleteAll(findChildren<DesktopNotification *>(Qt::FindDirectChildrenOnly));
+    // Later, not at once: coming back may happen inside a notification's own signal.
+    for (DesktopNotification *notification : findChildren<DesktopNotification *>(Qt::FindDirectChildrenOnly))
+        notification->deleteLater();
+    m_notification = nullptr;
     m_unread.clear();
 }
 
