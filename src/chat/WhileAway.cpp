@@ -11,18 +11,8 @@ namespace {
 // no control character but the line break and the tab.
 QString asShown(QStringView text)
 {
-    QString lines;
-    lines.reserve(text.size() + 1);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r') {
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
-                continue;
-            lines += u'\n';
-        } else if (c == u'\n' || c == u'\t' || c.category() != QChar::Other_Control) {
-            lines += c;
-        }
-    }
+    QString lines = text.toString().replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    lines.removeIf([](QChar c) { return c.category() == QChar::Other_Control && c != u'\n' && c != u'\t'; });
     return lines + u'\n';
 }
 
