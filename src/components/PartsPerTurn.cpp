@@ -24,8 +24,12 @@ void PartsPerTurn::enqueue(const QString &text, int tag)
 {
     m_waiting.push_back({text, tag});
     m_waitingCharacters += text.size();
-    if (m_waiting.size() == 1)
+    if (m_waiting.size() > 1)
+        return;
+    if (text.size() <= m_partSize)
         write(m_partSize);
+    else
+        m_nextTurn.start();
 }
 
 void PartsPerTurn::finish()

@@ -31,7 +31,9 @@ public:
 
     PartsPerTurn(qsizetype partSize, Writer writer, QObject *parent = nullptr);
 
-    // Queues a text; with nothing before it, its first part is written at once.
+    // Queues a text. With nothing before it, a text of one part is written at
+    // once; a longer one begins on the next turn, so that the turn that queued
+    // it stays short.
     void enqueue(const QString &text, int tag = 0);
     // Writes all that waits, now.
     void finish();
