@@ -44,7 +44,7 @@ public:
 
     // The most characters one DataArrival hands over, so that a flooding peer
     // cannot hold up the program with one huge piece of text.
-    static constexpr qsizetype largestArrival = 256 * 1024;
+    static constexpr qsizetype largestArrival = 128 * 1024;
 
 signals:
     void ConnectionRequest(qint32 requestID);

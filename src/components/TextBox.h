@@ -23,7 +23,7 @@ class TextBox : public QPlainTextEdit
     Q_OBJECT
 
 public:
-    static constexpr qsizetype pastedPerTurn = 256 * 1024;
+    static constexpr qsizetype pastedPerTurn = 128 * 1024;
     // A paste of a longer text, or over one, into all of the box starts its undo history afresh.
     static constexpr qsizetype longestTextKeptForUndo = 1024 * 1024;
 
