@@ -144,7 +144,7 @@ double startupMilliseconds(const char *mode)
 void benchStartup()
 {
     QList<double> chat, bare, text;
-    for (int run = 0; run < (quick ? 3 : 15); ++run) {
+    for (int run = 0; run < (quick ? 3 : 31); ++run) {
         bare << startupMilliseconds("bare");
         text << startupMilliseconds("text");
         chat << startupMilliseconds("chat");
