@@ -7,6 +7,7 @@
 //   brindlet_bench --flood-anchor MEGABYTES                   the same into a bare QPlainTextEdit
 //   brindlet_bench --paste [--quick]                          only the paste-and-send figures
 //   brindlet_bench --startup [--quick]                        only the start-up figures
+//   brindlet_bench --append [--quick]                         only the append figures
 #include "ChatWindow.h"
 #include "FakeStreamSocket.h"
 #include "Ports.h"
@@ -701,6 +702,10 @@ int main(int argc, char *argv[])
     }
     if (app.arguments().contains(QStringLiteral("--paste"))) {
         benchPasteAndSend(quiet);
+        return 0;
+    }
+    if (app.arguments().contains(QStringLiteral("--append"))) {
+        benchAppendScaling();
         return 0;
     }
     printMachine();
