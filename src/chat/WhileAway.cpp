@@ -1,6 +1,7 @@
 #include "chat/WhileAway.h"
 
 #include "components/DesktopNotification.h"
+#include "components/RichTextBox.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -11,7 +12,7 @@ namespace {
 // no control character but the line break and the tab.
 QString asShown(QStringView text)
 {
-    QString lines = text.toString().replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    QString lines = RichTextBox::withDesktopLineBreaks(text.toString());
     lines.removeIf([](QChar c) { return c.category() == QChar::Other_Control && c != u'\n' && c != u'\t'; });
     return lines + u'\n';
 }

@@ -189,15 +189,18 @@ QString RichTextBox::textBetween(int from, int to) const
     return text;
 }
 
+QString RichTextBox::withDesktopLineBreaks(QString text)
+{
+    return text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+}
+
 // On the desktop's clipboard every line break is one "\n", whichever way it
 // came in, so that a paste into a terminal or an editor shows no stray "\r".
 QMimeData *RichTextBox::createMimeDataFromSelection() const
 {
     const QTextCursor cursor = textCursor();
-    QString text = textBetween(cursor.selectionStart(), cursor.selectionEnd());
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
     auto *data = new QMimeData;
-    data->setText(text);
+    data->setText(withDesktopLineBreaks(textBetween(cursor.selectionStart(), cursor.selectionEnd())));
     return data;
 }
 

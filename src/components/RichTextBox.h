@@ -26,6 +26,10 @@ class RichTextBox : public QPlainTextEdit
 public:
     explicit RichTextBox(QWidget *parent = nullptr);
 
+    // The text with every line break, "\r\n" or a lone "\r", as one "\n", as
+    // the rest of the desktop (the clipboard, a notification) wants it.
+    static QString withDesktopLineBreaks(QString text);
+
     // The most characters and entries the box keeps; the oldest entries
     // leave from the top. Without a bound it keeps everything.
     void SetMaxLength(qsizetype characters);
