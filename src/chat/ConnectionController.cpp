@@ -129,10 +129,12 @@ void frmChat::setStatus(const QString &text)
 // typing goes to the input box, so that a space does not press "Disconnect",
 // now or when the user comes back to a window in the background. Only the
 // toggle button gives up the focus; the window is neither raised nor activated.
+// A button held down keeps it: losing the focus would let go of the press, and
+// the user's click on "Disconnect" would come to nothing.
 void frmChat::showConversationStarted()
 {
     setWindowTitle(strCaption + QStringLiteral(" (connected)"));
-    if (focusWidget() == cmdConnect)
+    if (focusWidget() == cmdConnect && !cmdConnect->isDown())
         NewText->setFocus(Qt::OtherFocusReason);
     m_peer = wsockData->RemoteHostIP() + QStringLiteral(", port ") + QString::number(wsockData->RemotePort());
     describePeer(QStringLiteral("The other side is ") + m_peer);

@@ -167,6 +167,23 @@ private slots:
         QVERIFY(caller->isActiveWindow());
     }
 
+    // A real click is a press and, a moment later, a release: a conversation
+    // that begins in between must not swallow it.
+    void aClickOnDisconnectTakesThoughAPeerArrivesDuringIt()
+    {
+        ChatPair pair;
+        pair.listener->show();
+        QVERIFY(QTest::qWaitForWindowActive(pair.listener));
+        pair.listen();
+        QTest::mousePress(pair.listener->cmdConnect, Qt::LeftButton);
+        QCOMPARE(pair.listener->focusWidget(), pair.listener->cmdConnect);
+        QVERIFY(pair.connect(pair.newCaller()));
+        QTest::mouseRelease(pair.listener->cmdConnect, Qt::LeftButton);
+        QCOMPARE(pair.listener->cmdConnect->text(), QStringLiteral("Listen"));
+        QCOMPARE(pair.listener->wsockListener->State(), StreamSocket::sckClosed);
+        QCOMPARE(pair.listener->wsockData->State(), StreamSocket::sckClosed);
+    }
+
     void messageBoxesStandOverTheWindowThatShowsThem()
     {
         frmChat first;
