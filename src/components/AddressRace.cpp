@@ -162,7 +162,7 @@ private:
 };
 
 AddressRace::AddressRace(const QString &host, quint16 port, std::chrono::milliseconds stagger,
-                         const HostLookup &lookup, QObject *parent)
+                         std::chrono::milliseconds timeout, const HostLookup &lookup, QObject *parent)
     : QObject(parent)
     , m_host(hostOfText(host))
     , m_port(port)
@@ -172,7 +172,7 @@ AddressRace::AddressRace(const QString &host, quint16 port, std::chrono::millise
     m_stagger.setInterval(stagger);
     connect(&m_stagger, &QTimer::timeout, this, &AddressRace::dialNext);
     m_timeout.setSingleShot(true);
-    m_timeout.setInterval(dialTimeout);
+    m_timeout.setInterval(timeout);
     connect(&m_timeout, &QTimer::timeout, this, &AddressRace::onTimedOut);
 }
 

@@ -30,18 +30,16 @@ class Dial;
 // the other family first, is dialled as soon as the one before fails or when
 // it has not answered within the stagger, while the earlier ones go on. Each
 // address is dialled once. The first connection wins and the others are
-// closed before it is handed on. Outcomes are signalled from the event loop,
-// never inside start().
+// closed before it is handed on. An address that has not answered within
+// `timeout` has failed. The outcome (won, notFound, lost) is signalled from
+// the event loop, never inside start(); resolved may be, for an address.
 class AddressRace : public QObject
 {
     Q_OBJECT
 
 public:
-    // An address that has not answered for this long has failed.
-    static constexpr std::chrono::seconds dialTimeout{30};
-
-    AddressRace(const QString &host, quint16 port, std::chrono::milliseconds stagger, const HostLookup &lookup,
-                QObject *parent);
+    AddressRace(const QString &host, quint16 port, std::chrono::milliseconds stagger, std::chrono::milliseconds timeout,
+                const HostLookup &lookup, QObject *parent);
     ~AddressRace() override;
 
     void start();

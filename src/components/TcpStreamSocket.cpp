@@ -57,6 +57,8 @@ SocketErrorText errorText(int systemError)
     case EAFNOSUPPORT:
     case EOPNOTSUPP:
         return {10045, "Operation not supported"};
+    case EINVAL:
+        return {10022, "Invalid argument"};
     default:
         return {10004, "Socket operation failed"};
     }
@@ -205,7 +207,8 @@ void TcpStreamSocket::requireClosed() const
 void TcpStreamSocket::Connect()
 {
     requireClosed();
-    auto *race = new AddressRace(m_remoteHost, m_remotePort, m_limits.nextAddressDelay, m_limits.lookup, this);
+    auto *race = new AddressRace(m_remoteHost, m_remotePort, m_limits.nextAddressDelay, m_limits.dialTimeout,
+                                 m_limits.lookup, this);
     connect(race, &AddressRace::resolved, this, [this] { m_state = sckConnecting; });
     connect(race, &AddressRace::won, this, &TcpStreamSocket::onRaceWon);
     connect(race, &AddressRace::notFound, this, [this] {

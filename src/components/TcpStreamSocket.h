@@ -19,6 +19,8 @@ struct SocketLimits
     std::chrono::milliseconds linger = std::chrono::seconds(10);
     // How long one address of a host may go unanswered before the next is dialled too.
     std::chrono::milliseconds nextAddressDelay = std::chrono::milliseconds(250);
+    // An address that has not answered for this long has failed.
+    std::chrono::milliseconds dialTimeout = std::chrono::seconds(30);
     // A peer that acknowledges nothing of what was sent for this long is
     // gone. A peer that is slow to read still answers, and stays.
     std::chrono::milliseconds deadPeerTime = std::chrono::minutes(3);

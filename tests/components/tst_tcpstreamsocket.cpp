@@ -445,17 +445,26 @@ private slots:
         QCOMPARE(stillDialling, 0);  // the loser could have got in later
         socket.Close();
         ::close(working);
-        ::close(full);
 
-        ErrorSeen *errors = watchErrors(socket);
-        for (const auto &[host, number] : {std::pair{"unknown.test", 11001}, std::pair{" 127.0.0.1\t", 10061}}) {
+        // Each way a race is lost has its own error: the name, a refusal, no
+        // answer in time, and an address the system cannot dial (a link-local
+        // one that names no interface).
+        TcpStreamSocket lost({.dialTimeout = std::chrono::milliseconds(100),
+                              .lookup = lookupOf({{QStringLiteral("unknown.test"), {}}})});
+        ErrorSeen *errors = watchErrors(lost);
+        QList<std::pair<const char *, int>> failures{{"unknown.test", 11001}, {" 127.0.0.1\t", 10061}, {"127.0.0.2", 10060}};
+        if (QTcpServer v6; v6.listen(QHostAddress::LocalHostIPv6))
+            failures += {{"fe80::1%nosuch", 10022}, {"fe80::1", 10022}};
+        for (const auto &[host, number] : failures) {
             errors->number = 0;
-            socket.SetRemoteHost(QString::fromUtf8(host));
-            socket.Connect();
+            lost.SetRemoteHost(QString::fromUtf8(host));
+            lost.SetRemotePort(port);
+            lost.Connect();
             QTRY_VERIFY(errors->number);
             QCOMPARE(errors->number, number);
-            socket.Close();
+            lost.Close();
         }
+        ::close(full);
         QCOMPARE(connected.count(), 1);
         QCOMPARE(hostOfText(QStringLiteral(" [::1] ")), QStringLiteral("::1"));  // as pasted from a URL
     }
