@@ -8,6 +8,20 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
+namespace {
+
+// Every kind of line break as the box holds it: one line separator.
+QString withLineSeparators(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+    text.replace(u'\r', QChar::LineSeparator);
+    text.replace(u'\n', QChar::LineSeparator);
+    text.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
+    return text;
+}
+
+}  // namespace
+
 TextBox::TextBox(QWidget *parent)
     : QPlainTextEdit(parent)
     , m_pastes(pastedPerTurn, [this](const PartsPerTurn::Part &part) { insertPart(part); }, this)
@@ -39,24 +53,42 @@ void TextBox::finishPaste()
 
 // What goes into an empty box is kept as Text too, until something else
 // changes the box: Enter after a big paste then copies nothing.
-//
-// The document keeps every text it ever held while undo can bring it back.
-// A big paste into an empty box, or one over all of a box, starts the history
-// afresh: Ctrl+Z takes that paste back and leaves the box empty, and pasting
-// over a big paste again and again holds one text, not all of them.
 void TextBox::beginPaste(const QString &text)
 {
-    const QTextCursor selection = textCursor();
-    const int length = document()->characterCount() - 1;
-    const bool replacesAll = selection.selectionStart() == 0 && selection.selectionEnd() == length;
-    if (replacesAll && qMax<qsizetype>(length, text.size()) > longestTextKeptForUndo)
-        clear();
+    if (m_pastedIntoHistory + text.size() > longestTextKeptForUndo)
+        startHistoryAfresh();
+    m_pastedIntoHistory += text.size();
     m_keptText.reset();
     if (document()->isEmpty()) {
         m_keptText.emplace();
         m_keptText->reserve(text.size());
     }
     m_paragraph.restart();
+}
+
+// The document keeps every text it ever held while the history lasts, even
+// what undo can no longer reach; it gives the memory back only when it is
+// cleared. So the box is made anew with what it shows outside the selection
+// the paste replaces, with no history: Ctrl+Z takes the paste back, but not
+// what came before it, and pasting again and again holds one text, not all.
+void TextBox::startHistoryAfresh()
+{
+    const QTextCursor selection = textCursor();
+    const QString before = textBetween(0, selection.selectionStart());
+    const QString after = textBetween(selection.selectionEnd(), document()->characterCount() - 1);
+    clear();
+    m_pastedIntoHistory = 0;
+    if (before.isEmpty() && after.isEmpty())
+        return;
+    document()->setUndoRedoEnabled(false);
+    QTextCursor cursor = textCursor();
+    m_paragraph.restart();
+    insertLines(cursor, withLineSeparators(before));
+    const int position = cursor.position();
+    insertLines(cursor, withLineSeparators(after));
+    cursor.setPosition(position);
+    setTextCursor(cursor);
+    document()->setUndoRedoEnabled(true);
 }
 
 void TextBox::forgetKeptText()
@@ -74,13 +106,9 @@ void TextBox::insertPart(const PartsPerTurn::Part &paste)
 {
     if (paste.isFirst())
         beginPaste(paste.text);
-    QString part = paste.characters().toString();
-    part.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
-    part.replace(u'\r', QChar::LineSeparator);
-    part.replace(u'\n', QChar::LineSeparator);
-    part.replace(QChar::ParagraphSeparator, QChar::LineSeparator);
+    const QString lines = withLineSeparators(paste.characters().toString());
     if (m_keptText)
-        *m_keptText += QString(part).replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+        *m_keptText += QString(lines).replace(QChar::LineSeparator, QStringLiteral("\r\n"));
     const QScopedValueRollback inserting(m_insertingPart, true);
 
     QTextCursor cursor = textCursor();
@@ -90,17 +118,37 @@ void TextBox::insertPart(const PartsPerTurn::Part &paste)
     } else {
         cursor.joinPreviousEditBlock();
     }
+    insertLines(cursor, lines);
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+}
+
+// Lines whose breaks are line separators, a long paragraph as several.
+void TextBox::insertLines(QTextCursor &cursor, const QString &text)
+{
     qsizetype written = 0;
-    for (qsizetype i = 0; i < part.size(); ++i) {
-        if (m_paragraph.continuesBefore(part.at(i))) {
-            cursor.insertText(part.mid(written, i - written));
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (m_paragraph.continuesBefore(text.at(i))) {
+            cursor.insertText(text.mid(written, i - written));
             cursor.insertBlock(ContinuedParagraphs::continuation());
             written = i;
         }
     }
-    cursor.insertText(part.mid(written));
-    cursor.endEditBlock();
-    setTextCursor(cursor);
+    cursor.insertText(text.mid(written));
+}
+
+// Text of the document's characters from `from` to `to`.
+QString TextBox::textBetween(int from, int to) const
+{
+    QString text;
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() <= to; block = block.next()) {
+        const int begin = qMax(from, block.position());
+        if (begin == block.position() && begin > from && ContinuedParagraphs::breakBefore(block))
+            text += QStringLiteral("\r\n");
+        const int end = qMin(to, block.position() + block.length() - 1);
+        text += block.text().mid(begin - block.position(), end - begin).replace(QChar::LineSeparator, QStringLiteral("\r\n"));
+    }
+    return text;
 }
 
 QString TextBox::Text()
@@ -108,19 +156,14 @@ QString TextBox::Text()
     finishPaste();
     if (m_keptText)
         return *m_keptText;
-    QString text;
-    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        if (ContinuedParagraphs::breakBefore(block))
-            text += QStringLiteral("\r\n");
-        text += block.text().replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-    }
-    return text;
+    return textBetween(0, document()->characterCount() - 1);
 }
 
 void TextBox::SetText(const QString &text)
 {
     finishPaste();
     clear();
+    m_pastedIntoHistory = 0;
     insertText(text);
 }
 
@@ -138,6 +181,11 @@ void TextBox::keyPressEvent(QKeyEvent *event)
     if (typed != event->text()) {
         if (!isReadOnly())
             insertPlainText(typed);
+        return;
+    }
+    // Ctrl+Y redoes too, as in most programs, besides the desktop's own key.
+    if (event->keyCombination() == QKeyCombination(Qt::CTRL, Qt::Key_Y) && !isReadOnly()) {
+        redo();
         return;
     }
     // A paragraph the user begins never continues another.

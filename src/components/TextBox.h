@@ -24,7 +24,8 @@ class TextBox : public QPlainTextEdit
 
 public:
     static constexpr qsizetype pastedPerTurn = 128 * 1024;
-    // A paste of a longer text, or over one, into all of the box starts its undo history afresh.
+    // The undo history keeps at most this many pasted characters, or one
+    // longer paste: a paste that would take it further starts it afresh.
     static constexpr qsizetype longestTextKeptForUndo = 1024 * 1024;
 
     explicit TextBox(QWidget *parent = nullptr);
@@ -49,11 +50,16 @@ private:
     void insertText(const QString &text);
     void finishPaste();
     void beginPaste(const QString &text);
+    void startHistoryAfresh();
     void forgetKeptText();
     void insertPart(const PartsPerTurn::Part &paste);
+    void insertLines(QTextCursor &cursor, const QString &text);
+    QString textBetween(int from, int to) const;
 
     PartsPerTurn m_pastes;
     ContinuedParagraphs::Splitter m_paragraph;  // of the paste going in
+    // Characters the pastes since the undo history began have put in.
+    qsizetype m_pastedIntoHistory = 0;
     bool m_insertingPart = false;
     // Text, while the box holds just what was pasted into it empty.
     std::optional<QString> m_keptText;

@@ -12,6 +12,7 @@
 #include <QClipboard>
 #include <QTest>
 #include <QTextDocument>
+#include <QtGui/private/qtextdocument_p.h>
 #include <QWidget>
 
 class tst_Platform : public QObject
@@ -80,6 +81,43 @@ private slots:
         box.paste();
         box.paste();  // the first is still going in
         QCOMPARE(box.Text(), text + text);
+        box.SetText(QString());
+        box.paste();
+        QTRY_VERIFY(!isPasting(&box));  // each part in a turn of its own, one ending after CR LF
+        QCOMPARE(box.Text(), text);
+    }
+
+    // However often big texts are pasted, undone and redone, the document
+    // keeps one of them besides what the box shows, and what stands outside
+    // a paste stays. Ctrl+Y redoes, as Ctrl+Shift+Z does.
+    void historyKeepsOneBigTextAndWhatIsAroundThePaste()
+    {
+        TextBox box;
+        QTest::keyClicks(&box, QStringLiteral("abc"));
+        QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(box.Text(), QString());
+        QTest::keyClick(&box, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(box.Text(), QStringLiteral("abc"));
+
+        box.SetText(QStringLiteral("a"));
+        const QString big(2 * TextBox::longestTextKeptForUndo, u'p');
+        const auto heldCharacters = [&] { return QTextDocumentPrivate::get(box.document())->buffer().size(); };
+        QApplication::clipboard()->setText(big);
+        for (int paste = 0; paste < 4; ++paste) {
+            QTextCursor afterTheFirst(box.document());
+            afterTheFirst.setPosition(1);
+            afterTheFirst.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+            box.setTextCursor(afterTheFirst);
+            box.paste();
+            QCOMPARE(box.Text(), QStringLiteral("a") + big);
+            QTest::keyClick(&box, Qt::Key_Z, Qt::ControlModifier);
+            QCOMPARE(box.Text(), QStringLiteral("a"));
+            QTest::keyClick(&box, Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
+            QVERIFY(heldCharacters() < 2 * big.size());
+        }
+        box.moveCursor(QTextCursor::Start);
+        box.paste();
+        QCOMPARE(box.Text(), big + QStringLiteral("a") + big);
     }
 
     // Pasting over a big text again and again keeps one text, not all of
