@@ -39,7 +39,7 @@ WhileAway::WhileAway(QWidget &window, QWidget &inputBox)
 {
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state == Qt::ApplicationActive)
-            withdrawAll();
+            withdraw();
     });
 }
 
@@ -52,7 +52,6 @@ bool WhileAway::away()
 void WhileAway::conversationStarted()
 {
     m_unread.clear();
-    m_notification = nullptr;  // the last conversation's stays until the user comes back
 }
 
 void WhileAway::arrived(const QString &peer, const QString &text)
@@ -80,11 +79,11 @@ void WhileAway::notify(const QString &peer, const QString &body)
     m_notification->show(QStringLiteral("From ") + peer, body.trimmed());
 }
 
-void WhileAway::withdrawAll()
+void WhileAway::withdraw()
 {
-    // Later, not at once: coming back may happen inside a notification's own signal.
-    for (DesktopNotification *notification : findChildren<DesktopNotification *>(Qt::FindDirectChildrenOnly))
-        notification->deleteLater();
+    // Later, not at once: coming back may happen inside the notification's own signal.
+    if (m_notification)
+        m_notification->deleteLater();
     m_notification = nullptr;
     m_unread.clear();
 }

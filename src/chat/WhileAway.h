@@ -8,10 +8,11 @@ class DesktopNotification;
 class QWidget;
 
 // Tells a user who is in another program what happens in the conversation:
-// the window asks for attention, and one desktop notification for each
-// conversation, updated in place, says who wrote what. Coming back to the
-// program withdraws them all; choosing one brings the window back with the
-// keyboard in the input box.
+// the window asks for attention, and one desktop notification says who wrote
+// what. A new conversation's replaces the last one's in place, so that a peer
+// that reconnects again and again neither stacks notifications up nor makes
+// them change more than once a second. Coming back to the program withdraws
+// it; choosing it brings the window back with the keyboard in the input box.
 class WhileAway : public QObject
 {
 public:
@@ -22,8 +23,8 @@ public:
 
     WhileAway(QWidget &window, QWidget &inputBox);
 
-    // peer names who the conversation is with ("127.0.0.1, port 1001").
     void conversationStarted();
+    // peer names who the conversation is with ("127.0.0.1, port 1001").
     void arrived(const QString &peer, const QString &text);
     // how says in plain words what ended it.
     void conversationEnded(const QString &peer, const QString &how);
@@ -31,12 +32,12 @@ public:
 private:
     static bool away();
     void notify(const QString &peer, const QString &body);
-    void withdrawAll();
+    void withdraw();
     void bringWindowBack();
 
     QWidget &m_window;
     QWidget &m_inputBox;
     // The newest text that arrived since the user left, as the transcript shows it.
     QString m_unread;
-    QPointer<DesktopNotification> m_notification;  // the conversation's, once shown
+    QPointer<DesktopNotification> m_notification;  // once shown
 };

@@ -1,12 +1,15 @@
 // Desktop notifications while the user is away, through a notification
 // service of the test's own on a private session bus (ctest starts it).
+#include "ChatPair.h"
 #include "ChatWindow.h"
 #include "RawPeer.h"
 #include "components/RichTextBox.h"
+#include "components/StreamSocket.h"
 #include "components/TextBox.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QElapsedTimer>
 #include <QPushButton>
 #include <QTest>
 #include <QtGui/private/qguiapplication_p.h>
@@ -56,7 +59,13 @@ private slots:
                                             QDBusConnection::ExportAllSlots));
     }
 
-    void init() { setAway(false), m_service.shown.clear(), m_serviceBus.registerService(m_name); }
+    void init()
+    {
+        setAway(false);
+        m_service.shown.clear();
+        m_service.closed.clear();
+        m_serviceBus.registerService(m_name);
+    }
 
     void oneNotificationAConversationWhileAwayUpdatedInPlaceAndWithdrawnOnReturn()
     {
@@ -84,6 +93,33 @@ private slots:
         QTRY_VERIFY(m_service.closed.contains(id.toUInt()));
     }
 
+    // A peer that reconnects again and again gets one notification, which
+    // changes at most once a second, however many conversations come and go.
+    void conversationsThatComeAndGoShareOneNotification()
+    {
+        ChatPair pair;
+        pair.listen();
+        setAway(true);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        for (int conversation = 0; conversation < 20; ++conversation) {
+            QTcpSocket peer;
+            peer.connectToHost(QHostAddress::LocalHost, pair.port());
+            peer.write("hello " + QByteArray::number(conversation));
+            QTRY_VERIFY(pair.listener->rtxtChat->Text().endsWith(QStringLiteral("hello %1\r\n").arg(conversation)));
+            peer.disconnectFromHost();
+            QTRY_COMPARE(pair.listener->wsockData->State(), StreamSocket::sckClosing);
+        }
+        const QString last = QStringLiteral("hello 19\nThe other side closed the conversation.");
+        QTRY_VERIFY(!m_service.shown.isEmpty() && m_service.shown.last()[4] == last);
+        QVERIFY(m_service.shown.size() <= elapsed.elapsed() / 1000 + 2);
+        const QString id = QString::number(m_service.lastId);
+        for (const QStringList &update : m_service.shown.mid(1))
+            QCOMPARE(update[5], id);
+        setAway(false);
+        QTRY_COMPARE(m_service.closed, QList<uint>({id.toUInt()}));
+    }
+
     void aServiceThatComesLateIsHeardAndChoosingItBringsTheWindowBack()
     {
         QTest::failOnWarning(QRegularExpression(QStringLiteral("(?i)bus|notif")));
@@ -98,6 +134,15 @@ private slots:
         QTRY_COMPARE(m_service.shown.size(), 1);
         QCOMPARE(m_service.shown[0][4], QStringLiteral("nobody hears\nheard"));
 
+        // Another program's notification, or another of its actions, is not this one chosen.
+        const QString path = QStringLiteral("/org/freedesktop/Notifications");
+        m_serviceBus.send(QDBusMessage::createSignal(path, m_name, QStringLiteral("ActionInvoked")) << m_service.lastId + 1
+                          << QStringLiteral("default"));
+        m_serviceBus.send(QDBusMessage::createSignal(path, m_name, QStringLiteral("ActionInvoked")) << m_service.lastId
+                          << QStringLiteral("other"));
+        QVERIFY(arrives(peer, "again"));
+        QTRY_COMPARE(m_service.shown.size(), 2);  // a second later: the signals have come
+        QVERIFY(peer.chat->isMinimized());
         m_serviceBus.send(QDBusMessage::createSignal(QStringLiteral("/org/freedesktop/Notifications"), m_name, QStringLiteral("ActionInvoked"))
                           << m_service.lastId << QStringLiteral("default"));
         QTRY_VERIFY(!peer.chat->isMinimized());
