@@ -36,11 +36,11 @@ QString CodePage::decode(const QByteArray &bytes)
     return text;
 }
 
-QByteArray CodePage::encode(const QString &text)
+QByteArray CodePage::encode(QStringView text)
 {
     QByteArray bytes(text.size(), Qt::Uninitialized);
     char *out = bytes.data();
-    for (const QChar *c = text.constData(), *end = c + text.size(); c < end; ++c) {
+    for (const QChar *c = text.data(), *end = c + text.size(); c < end; ++c) {
         // A character beyond the 16-bit range is one character, sent as one "?".
         if (c->isHighSurrogate() && c + 1 < end && c[1].isLowSurrogate())
             ++c;

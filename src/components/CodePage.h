@@ -9,7 +9,7 @@
 // encodes back unchanged. A character outside the page is sent as "?".
 namespace CodePage {
 QString decode(const QByteArray &bytes);
-QByteArray encode(const QString &text);
+QByteArray encode(QStringView text);
 // The text as the other side gets it: encoded, then decoded again.
 QString asSent(const QString &text);
 }

@@ -37,6 +37,14 @@ void PartsPerTurn::finish()
     write(m_waitingCharacters);
 }
 
+QList<QStringView> PartsPerTurn::waitingTexts() const
+{
+    QList<QStringView> texts;
+    for (const Waiting &waiting : m_waiting)
+        texts << QStringView(waiting.text).sliced(texts.isEmpty() ? m_writtenOfFirst : 0);
+    return texts;
+}
+
 void PartsPerTurn::clear()
 {
     m_waiting.clear();

@@ -42,6 +42,8 @@ public:
 
     bool isEmpty() const { return m_waiting.empty(); }
     qint64 waitingCharacters() const { return m_waitingCharacters; }
+    // What waits, each text from where the next part begins.
+    QList<QStringView> waitingTexts() const;
 
     // Where a part that would end at `end` ends instead.
     static qsizetype partEnd(const QString &text, qsizetype end);

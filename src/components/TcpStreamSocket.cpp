@@ -336,7 +336,7 @@ void TcpStreamSocket::write(const PartsPerTurn::Part &part)
         m_sending.clear();
         return;
     }
-    m_socket->write(CodePage::encode(part.characters().toString()));
+    m_socket->write(CodePage::encode(part.characters()));
     m_socket->flush();  // on its way at once, not at the next turn of the event loop
 }
 

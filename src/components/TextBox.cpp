@@ -20,6 +20,60 @@ QString withLineSeparators(QString text)
     return text;
 }
 
+// Appends text with every kind of line break as "\r\n", as Text gives them.
+void appendAsText(QString &to, QStringView text)
+{
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n' && c != QChar::LineSeparator && c != QChar::ParagraphSeparator)
+            continue;
+        to += text.sliced(run, i - run);
+        to += QStringLiteral("\r\n");
+        if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+            ++i;
+        run = i + 1;
+    }
+    to += text.sliced(run);
+}
+
+// A modifier pressed alone (the Ctrl of Ctrl+X, say) changes nothing in the box.
+bool isModifierAlone(const QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Meta:
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+    case Qt::Key_Hyper_L:
+    case Qt::Key_Hyper_R:
+    case Qt::Key_CapsLock:
+    case Qt::Key_NumLock:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The text with every kind of line break as "\r\n": the same text where it has no other.
+QString asText(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            ++i;
+        } else if (c == u'\r' || c == u'\n' || c == QChar::LineSeparator || c == QChar::ParagraphSeparator) {
+            QString converted = text.first(i);
+            appendAsText(converted, QStringView(text).sliced(i));
+            return converted;
+        }
+    }
+    return text;
+}
+
 }  // namespace
 
 TextBox::TextBox(QWidget *parent)
@@ -37,13 +91,25 @@ void TextBox::insertFromMimeData(const QMimeData *source)
 {
     const QString text = source->text();
     if (!text.isNull())
-        m_pastes.enqueue(text);
+        queuePaste(text);
 }
 
 void TextBox::insertText(const QString &text)
 {
-    m_pastes.enqueue(text);
+    queuePaste(text);
     finishPaste();
+}
+
+// A box that was empty holds just what was pasted into it: Text is kept as
+// that until anything else changes the box, so that Enter after a big paste
+// copies nothing, even while the paste still goes in.
+void TextBox::queuePaste(const QString &text)
+{
+    if (m_pastes.isEmpty() && document()->isEmpty())
+        m_keptText = asText(text);
+    else
+        m_keptText.reset();
+    m_pastes.enqueue(text);
 }
 
 void TextBox::finishPaste()
@@ -51,18 +117,11 @@ void TextBox::finishPaste()
     m_pastes.finish();
 }
 
-// What goes into an empty box is kept as Text too, until something else
-// changes the box: Enter after a big paste then copies nothing.
 void TextBox::beginPaste(const QString &text)
 {
     if (m_pastedIntoHistory + text.size() > longestTextKeptForUndo)
         startHistoryAfresh();
     m_pastedIntoHistory += text.size();
-    m_keptText.reset();
-    if (document()->isEmpty()) {
-        m_keptText.emplace();
-        m_keptText->reserve(text.size());
-    }
     m_paragraph.restart();
 }
 
@@ -104,12 +163,9 @@ void TextBox::forgetKeptText()
 // before. The parts of one paste are one edit, which one undo takes back.
 void TextBox::insertPart(const PartsPerTurn::Part &paste)
 {
+    const QScopedValueRollback inserting(m_insertingPart, true);
     if (paste.isFirst())
         beginPaste(paste.text);
-    const QString lines = withLineSeparators(paste.characters().toString());
-    if (m_keptText)
-        *m_keptText += QString(lines).replace(QChar::LineSeparator, QStringLiteral("\r\n"));
-    const QScopedValueRollback inserting(m_insertingPart, true);
 
     QTextCursor cursor = textCursor();
     if (paste.isFirst()) {
@@ -118,7 +174,7 @@ void TextBox::insertPart(const PartsPerTurn::Part &paste)
     } else {
         cursor.joinPreviousEditBlock();
     }
-    insertLines(cursor, lines);
+    insertLines(cursor, withLineSeparators(paste.characters().toString()));
     cursor.endEditBlock();
     setTextCursor(cursor);
 }
@@ -151,25 +207,40 @@ QString TextBox::textBetween(int from, int to) const
     return text;
 }
 
-QString TextBox::Text()
+// What a paste still has to put in counts as in already: it stands in place
+// of the selection, which its first part replaces, or at the cursor.
+QString TextBox::Text() const
 {
-    finishPaste();
     if (m_keptText)
         return *m_keptText;
-    return textBetween(0, document()->characterCount() - 1);
+    const int end = document()->characterCount() - 1;
+    if (m_pastes.isEmpty())
+        return textBetween(0, end);
+    const QTextCursor cursor = textCursor();
+    QString text = textBetween(0, cursor.selectionStart());
+    const QString after = textBetween(cursor.selectionEnd(), end);
+    text.reserve(text.size() + m_pastes.waitingCharacters() + after.size());
+    for (const QStringView waiting : m_pastes.waitingTexts())
+        appendAsText(text, waiting);
+    return text + after;
 }
 
+// What a paste still had to put in is replaced too.
 void TextBox::SetText(const QString &text)
 {
-    finishPaste();
+    m_pastes.clear();
     clear();
     m_pastedIntoHistory = 0;
     insertText(text);
 }
 
+// The handler sees Text as it will be; the key itself acts after the paste.
 void TextBox::keyPressEvent(QKeyEvent *event)
 {
-    finishPaste();
+    if (isModifierAlone(event)) {
+        QPlainTextEdit::keyPressEvent(event);
+        return;
+    }
     QString typed;
     for (const QChar c : event->text()) {
         int keyAscii = c.unicode();
@@ -177,6 +248,7 @@ void TextBox::keyPressEvent(QKeyEvent *event)
         if (keyAscii != 0)
             typed += QChar(char16_t(keyAscii));
     }
+    finishPaste();
     // A handler changed or cancelled a character: what it left is typed instead of the key.
     if (typed != event->text()) {
         if (!isReadOnly())

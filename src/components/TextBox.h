@@ -16,8 +16,9 @@
 //
 // A big paste goes in a part each turn of the event loop, as one edit that
 // one undo takes back, so that the window goes on drawing meanwhile. Every
-// key, click and edit, and Text, first put in what is left of it: the box
-// behaves as if the paste had gone in at once.
+// key but a modifier alone, click and edit first put in what is left of it,
+// and Text counts it as in: the box behaves as if the paste had gone in at
+// once. SetText replaces it with the rest.
 class TextBox : public QPlainTextEdit
 {
     Q_OBJECT
@@ -30,8 +31,8 @@ public:
 
     explicit TextBox(QWidget *parent = nullptr);
 
-    // Puts in what is left of a paste first.
-    QString Text();
+    // Counts what is left of a paste as in already.
+    QString Text() const;
     void SetText(const QString &text);
 
 signals:
@@ -48,6 +49,7 @@ protected:
 
 private:
     void insertText(const QString &text);
+    void queuePaste(const QString &text);
     void finishPaste();
     void beginPaste(const QString &text);
     void startHistoryAfresh();
@@ -61,6 +63,6 @@ private:
     // Characters the pastes since the undo history began have put in.
     qsizetype m_pastedIntoHistory = 0;
     bool m_insertingPart = false;
-    // Text, while the box holds just what was pasted into it empty.
+    // Text, once what goes into the empty box is in, until anything else changes the box.
     std::optional<QString> m_keptText;
 };

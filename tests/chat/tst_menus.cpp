@@ -206,10 +206,11 @@ private slots:
                                 [](const QWidget *w) { return w->isVisible(); }));
     }
 
-    // Only once the peer has had all that was sent: the transcript shows it as sent.
+    // Only once all that was sent is on its way: the peer gets it whole, and
+    // then the end, however slow the machine (the linger is long here).
     void closingTheWindowEndsTheProgram()
     {
-        RawPeer peer;
+        RawPeer peer({.linger = std::chrono::minutes(10)});
         openChat(peer.chat);
         QByteArray received;
         QObject::connect(peer.socket, &QIODevice::readyRead, [&] { received += peer.socket->readAll(); });
@@ -218,9 +219,25 @@ private slots:
         chat->mnuOption->trigger();
         chat->mnuAbout->trigger();
         QTimer::singleShot(0, chat, [this] { QTest::keyClick(chat->NewText, Qt::Key_X, Qt::ControlModifier); });
-        QTimer::singleShot(10000, qApp, [] { QCoreApplication::exit(1); });  // the program did not end
+        QTimer::singleShot(100000, qApp, [] { QCoreApplication::exit(1); });  // the program did not end
         QCOMPARE(QApplication::exec(), 0);
+        for (const QTcpSocket *lingering : qApp->findChildren<QTcpSocket *>())
+            QCOMPARE(lingering->bytesToWrite(), 0);  // the system has it all
+        QTRY_COMPARE_WITH_TIMEOUT(peer.socket->state(), QAbstractSocket::UnconnectedState, 100000);
         QVERIFY(received == sent);
+    }
+
+    // The Ctrl of Ctrl+X, pressed alone, leaves a big paste going in a part a
+    // turn: the window goes at once, whatever is still going in.
+    void ctrlXClosesAtOnceWhileABigPasteGoesIn()
+    {
+        openChat(new frmChat);
+        QApplication::clipboard()->setText(QString(4 * TextBox::pastedPerTurn, u'p'));
+        chat->NewText->paste();
+        QTest::keyPress(chat->NewText, Qt::Key_Control, Qt::ControlModifier);
+        QVERIFY(isPasting(chat->NewText));
+        QTest::keyClick(chat->NewText, Qt::Key_X, Qt::ControlModifier);
+        QTRY_VERIFY(!chat);
     }
 
     void failedCloseIsReportedAndTheWindowStillCloses()

@@ -18,6 +18,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QLabel>
 #include <QPushButton>
 #include <QTcpServer>
@@ -199,6 +200,27 @@ private slots:
         pressEnter(chat);
         QCOMPARE(receiveAtPeer(expected.size()), CodePage::encode(expected));
         QCOMPARE(chat->rtxtChat->Text(), expected + QStringLiteral("\r\n"));
+    }
+
+    // Enter while a big paste still goes in sends all of it, as the box will
+    // hold it, without putting the rest in first; in an empty box or not.
+    void enterDuringABigPasteSendsItWithoutWaitingForIt()
+    {
+        const QString text = QStringLiteral("line\r\n").repeated(TextBox::pastedPerTurn) + QStringLiteral("\rlone\u2028end");
+        const QString expected = QStringLiteral("line\r\n").repeated(TextBox::pastedPerTurn) + QStringLiteral("\r\nlone\r\nend");
+        int mostHeld = 0;
+        connect(chat->NewText->document(), &QTextDocument::contentsChanged,
+                [&] { mostHeld = qMax(mostHeld, chat->NewText->document()->characterCount()); });
+        QApplication::clipboard()->setText(text);
+        for (const QString &typed : {QString(), QStringLiteral("typed ")}) {
+            QTest::keyClicks(chat->NewText, typed);
+            chat->NewText->paste();
+            QCoreApplication::processEvents();  // a part goes in
+            pressEnter(chat);
+            QCOMPARE(receiveAtPeer(typed.size() + expected.size()), CodePage::encode(typed + expected));
+            QCOMPARE(chat->NewText->Text(), QString());
+            QVERIFY(mostHeld < text.size());
+        }
     }
 
     void arrivalsLeaveAReaderWhereTheyAre()

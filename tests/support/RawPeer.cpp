@@ -5,10 +5,10 @@
 #include <QPushButton>
 #include <QTest>
 
-RawPeer::RawPeer()
+RawPeer::RawPeer(SocketLimits limits)
 {
     server.listen(QHostAddress::LocalHost, 0);
-    chat = new frmChat;
+    chat = new frmChat(nullptr, new TcpStreamSocket(std::move(limits)));
     chat->strRemotePort = QString::number(server.serverPort());
     chat->show();
     chat->cmdConnect->click();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chat/frmChat.h"
+#include "components/TcpStreamSocket.h"
 
 #include <QPointer>
 #include <QTcpServer>
@@ -11,7 +12,7 @@
 class RawPeer
 {
 public:
-    RawPeer();
+    explicit RawPeer(SocketLimits limits = {});
     ~RawPeer();
 
     // Reads until count bytes have come from the window; fewer on time-out.
