@@ -8,6 +8,7 @@
 #include "chat/frmChat.h"
 #include "components/Forms.h"
 #include "components/RichTextBox.h"
+#include "components/SystemEnd.h"
 #include "components/TextBox.h"
 #include "options/frmOptions.h"
 
@@ -20,6 +21,9 @@
 #include <QTest>
 #include <QTimer>
 #include <cmath>
+#include <csignal>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <functional>
 
 namespace {
@@ -225,6 +229,49 @@ private slots:
             QCOMPARE(lingering->bytesToWrite(), 0);  // the system has it all
         QTRY_COMPARE_WITH_TIMEOUT(peer.socket->state(), QAbstractSocket::UnconnectedState, 100000);
         QVERIFY(received == sent);
+    }
+
+    // Asked by the system to end (logout, kill, Ctrl+C), the program ends as
+    // Disconnect and Exit does: a peer that reads gets all that was queued,
+    // then the end. Asked again, it ends at once, and a peer that has not had
+    // it all gets a reset, never the orderly end of a whole text.
+    void theSystemAsksTheProgramToEndAsExitDoes_data()
+    {
+        QTest::addColumn<bool>("peerReads");
+        QTest::newRow("a peer that reads") << true;
+        QTest::newRow("a peer that does not") << false;
+    }
+
+    void theSystemAsksTheProgramToEndAsExitDoes()
+    {
+        QFETCH(bool, peerReads);
+        const SystemEnd endsWhenAsked;
+        RawPeer peer({.linger = std::chrono::minutes(10)});
+        openChat(peer.chat);
+        QByteArray received;
+        if (peerReads)
+            QObject::connect(peer.socket, &QIODevice::readyRead, [&] { received += peer.socket->readAll(); });
+        else
+            peer.socket->setReadBufferSize(4096);
+        const QByteArray sent(16 * 1024 * 1024, 's');
+        sendLine(chat, QString::fromLatin1(sent));
+        QObject::connect(chat, &QObject::destroyed, [peerReads] {
+            if (!peerReads)
+                ::raise(SIGINT);
+        });
+        QTimer::singleShot(0, [] { ::raise(SIGTERM); });
+        QTimer::singleShot(100000, qApp, [] { QCoreApplication::exit(1); });  // the program did not end
+        QCOMPARE(QApplication::exec(), 0);
+        if (peerReads) {
+            QTRY_COMPARE_WITH_TIMEOUT(peer.socket->state(), QAbstractSocket::UnconnectedState, 100000);
+            QVERIFY(received == sent);
+        } else {
+            const int fd = int(peer.socket->socketDescriptor());
+            tcp_info info{};
+            socklen_t size = sizeof info;
+            QTRY_VERIFY(::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 && info.tcpi_state != TCP_ESTABLISHED);
+            QCOMPARE(info.tcpi_state, TCP_CLOSE);  // reset, not the orderly close of a text sent whole
+        }
     }
 
     // The Ctrl of Ctrl+X, pressed alone, leaves a big paste going in a part a
