@@ -230,6 +230,14 @@ private slots:
         QVERIFY(QRegularExpression(QStringLiteral("^The other side is 127\\.0\\.0\\.1, port [1-9]\\d*$"))
                     .match(listenerStatus->toolTip()).hasMatch());
         QCOMPARE(listenerStatus->accessibleDescription(), QStringLiteral("Connection status. ") + listenerStatus->toolTip());
+
+        // What a new peer sends at once, before the listener has taken it, shows.
+        QTcpSocket third;
+        third.connectToHost(QHostAddress::LocalHost, pair.port());
+        QVERIFY(third.waitForConnected());
+        third.write("early words");
+        QVERIFY(third.waitForBytesWritten());
+        QTRY_VERIFY(pair.listener->rtxtChat->Text().endsWith(QStringLiteral("early words\r\n")));
     }
 
     void refusedConnectEndsInTheErrorHandler()
