@@ -41,13 +41,18 @@ void appendToTranscript(RichTextBox &transcript, const QString &text, bool own)
 TranscriptWriter::TranscriptWriter(RichTextBox &transcript, QObject *parent)
     : QObject(parent)
     , m_transcript(transcript)
-    , m_entries(charactersPerTurn, [this](const PartsPerTurn::Part &part) { write(part); }, this)
+    , m_entries(charactersPerTurn, [this](const PartsPerTurn::Part &part) { write(part); }, this, frame)
 {
 }
 
+// An own text may show shorter than it is (a surrogate pair as one "?"), but
+// never below half of it: newer entries of twice the transcript's length
+// surely push an older one out.
 void TranscriptWriter::append(const QString &text, bool own)
 {
     m_entries.enqueue(text, own);
+    const qsizetype length = qMin(m_transcript.MaxLength(), std::numeric_limits<qsizetype>::max() / 2);
+    m_entries.dropSuperseded(2 * length, m_transcript.MaxEntries());
 }
 
 void TranscriptWriter::write(const PartsPerTurn::Part &entry)

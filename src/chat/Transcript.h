@@ -20,10 +20,16 @@ void appendToTranscript(RichTextBox &transcript, const QString &text, bool own);
 // with nothing before it goes in at once, as does a line the user types.
 // The user's own text shows as the peer gets it, through the code page and
 // back, a part at a time as it goes in.
+//
+// Parts go in at most once a frame; meanwhile entries queue, and those that
+// the newer ones would push out of the transcript anyway never go in: a
+// flood is taken as fast as it comes, and the transcript ends as it would
+// have, with its newest entries.
 class TranscriptWriter : public QObject
 {
 public:
     static constexpr qsizetype charactersPerTurn = StreamSocket::largestArrival + 2;
+    static constexpr std::chrono::milliseconds frame{16};
 
     TranscriptWriter(RichTextBox &transcript, QObject *parent);
 

@@ -1,9 +1,12 @@
 #include "components/PartsPerTurn.h"
 
-PartsPerTurn::PartsPerTurn(qsizetype partSize, Writer writer, QObject *parent)
+using namespace std::chrono_literals;
+
+PartsPerTurn::PartsPerTurn(qsizetype partSize, Writer writer, QObject *parent, std::chrono::milliseconds pace)
     : QObject(parent)
     , m_partSize(partSize)
     , m_writer(std::move(writer))
+    , m_pace(pace)
 {
     m_nextTurn.setSingleShot(true);
     connect(&m_nextTurn, &QTimer::timeout, this, [this] { write(m_partSize); });
@@ -26,10 +29,42 @@ void PartsPerTurn::enqueue(const QString &text, int tag)
     m_waitingCharacters += text.size();
     if (m_waiting.size() > 1)
         return;
-    if (text.size() <= m_partSize)
+    if (text.size() <= m_partSize && untilPaceAllows() == 0ns)
         write(m_partSize);
     else
-        m_nextTurn.start();
+        scheduleNextTurn();
+}
+
+std::chrono::nanoseconds PartsPerTurn::untilPaceAllows() const
+{
+    if (!m_sinceWritten.isValid())
+        return 0ns;
+    return qMax(m_pace - std::chrono::nanoseconds(m_sinceWritten.nsecsElapsed()), 0ns);
+}
+
+void PartsPerTurn::scheduleNextTurn()
+{
+    m_nextTurn.start(std::chrono::ceil<std::chrono::milliseconds>(untilPaceAllows()));
+}
+
+void PartsPerTurn::dropSuperseded(qint64 characters, qsizetype texts)
+{
+    qint64 newerCharacters = 0;
+    qsizetype newer = 0;
+    auto kept = m_waiting.end();
+    while (kept != m_waiting.begin() && newerCharacters < characters && newer < texts) {
+        --kept;
+        newerCharacters += kept->text.size();
+        ++newer;
+    }
+    if (newerCharacters < characters && newer < texts)
+        return;
+    const auto first = m_waiting.begin() + (m_writtenOfFirst > 0 ? 1 : 0);  // the text going in stays
+    if (first >= kept)
+        return;
+    for (auto dropped = first; dropped != kept; ++dropped)
+        m_waitingCharacters -= dropped->text.size();
+    m_waiting.erase(first, kept);
 }
 
 void PartsPerTurn::finish()
@@ -67,10 +102,11 @@ void PartsPerTurn::write(qint64 characters)
             m_waiting.pop_front();
             m_writtenOfFirst = 0;
         }
+        m_sinceWritten.start();
         m_writer({first.text, begin, end, first.tag});
     }
     if (m_waiting.empty())
         m_nextTurn.stop();
     else
-        m_nextTurn.start();
+        scheduleNextTurn();
 }

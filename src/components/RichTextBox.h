@@ -34,6 +34,8 @@ public:
     // leave from the top. Without a bound it keeps everything.
     void SetMaxLength(qsizetype characters);
     void SetMaxEntries(qsizetype entries);
+    qsizetype MaxLength() const { return m_maxLength; }
+    qsizetype MaxEntries() const { return m_maxEntries; }
 
     // Keeps what the reader sees while it lives: their selection, and their
     // place in the text unless the view was at the end, which then follows

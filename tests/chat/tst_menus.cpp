@@ -153,6 +153,7 @@ private slots:
         QTest::keyClicks(chat->NewText, QStringLiteral("MMMM"));
         QTest::keyClick(chat->NewText, Qt::Key_Return);
         data->raiseData(QStringLiteral("MMMM"));
+        QTRY_COMPARE(chat->rtxtChat->Text(), QStringLiteral("MMMM\r\nMMMM\r\n"));  // within a frame
         const QImage page = chat->rtxtChat->viewport()->grab().toImage();
         const QColor white(Qt::white);
         QCOMPARE(page.pixelColor(page.width() - 2, page.height() - 2), white);

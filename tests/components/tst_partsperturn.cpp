@@ -65,6 +65,32 @@ private slots:
         QCOMPARE(m_written.last(), Written({"next", 3, true, true}));
     }
 
+    // With a pace, a text that comes within it of the last write waits for
+    // it; texts that newer ones supersede go, but never one already going in.
+    void aPaceQueuesAndTheSupersededGo()
+    {
+        const auto record = [this](const PartsPerTurn::Part &part) {
+            m_written.append({part.characters().toString(), part.tag, part.isFirst(), part.isLast()});
+        };
+        PartsPerTurn paced(4, record, nullptr, std::chrono::hours(1));
+        paced.enqueue(QStringLiteral("ab"), 1);
+        paced.enqueue(QStringLiteral("cd"), 2);  // within the pace: waits
+        QCOMPARE(m_written.size(), 1);
+        QCOMPARE(paced.waitingCharacters(), 2);
+
+        m_written.clear();
+        PartsPerTurn slow(4, record, nullptr, std::chrono::hours(1));
+        slow.enqueue(QString(8, u'a'), 1);
+        QTRY_COMPARE(m_written.size(), 1);  // its first part is in; the next waits for the pace
+        for (int tag = 2; tag <= 5; ++tag)
+            slow.enqueue(QString(3, u'b'), tag);
+        slow.dropSuperseded(6, 10);
+        QCOMPARE(slow.waitingCharacters(), 4 + 6);
+        slow.dropSuperseded(100, 1);
+        slow.finish();
+        QCOMPARE(m_written, QList<Written>({{"aaaa", 1, true, false}, {"aaaa", 1, false, true}, {"bbb", 5, true, true}}));
+    }
+
     // finish writes everything in order, an empty text as one empty part;
     // a writer that clears the queue stops it there.
     void finishWritesAllInOrderUnlessTheWriterClears()

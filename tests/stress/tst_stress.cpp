@@ -133,6 +133,24 @@ private slots:
         }
     }
 
+    // A flood faster than the window can show: what stays in the transcript
+    // is the newest of it, exact and in order, within the bound.
+    void aFloodEndsWithItsNewestTextExact()
+    {
+        RawPeer raw;
+        QByteArray flood;
+        for (int line = 0; flood.size() < 16 * 1024 * 1024; ++line)
+            flood += "line " + QByteArray::number(line) + " of a flood that comes faster than it can be shown\n";
+        raw.socket->write(flood);
+        const QString sent = CodePage::decode(flood);
+        QTRY_VERIFY_WITH_TIMEOUT(raw.chat->rtxtChat->Text().endsWith(sent.right(80) + QStringLiteral("\r\n")), 60000);
+        const QString shown = raw.chat->rtxtChat->Text().remove(QStringLiteral("\r\n"));
+        QVERIFY(sent.endsWith(shown));
+        QVERIFY(raw.chat->rtxtChat->TextLength() <= frmChat::transcriptCharacters);
+        QVERIFY(shown.size() >= frmChat::transcriptCharacters / 2);
+        QCOMPARE(textInColor(raw.chat->rtxtChat, blue), QString(shown).remove(u'\n'));
+    }
+
     void resetInTheMiddleOfAStream()
     {
         RawPeer raw;
