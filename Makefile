@@ -2,7 +2,8 @@
 # ./run.sh and ./test.sh install it first, then call make run and make test.
 #   make run     installs what is missing, builds, starts Brindlet
 #   make test    installs what is missing, builds, runs the test suite headless
-#   make bench   builds and runs the benchmark
+#   make bench   builds and runs the benchmark; its window flood needs xvfb and
+#                netcat-openbsd, and compares with rxvt-unicode where installed
 #   make test-asan  the test suite under AddressSanitizer and UndefinedBehaviorSanitizer, with
 #                   the standard library's own checks (_GLIBCXX_ASSERTIONS)
 #   make package    Brindlet's Debian source and binary packages in build/package, checked by lintian
@@ -35,6 +36,7 @@ test: build
 
 bench: build
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/bench/brindlet_bench
+	sh bench/window-flood.sh ./$(BUILD)/bench/brindlet_startup_probe
 
 test-asan: deps
 	cmake -S . -B $(BUILD)-asan -DCMAKE_BUILD_TYPE=Debug -DBRINDLET_SANITIZE=ON

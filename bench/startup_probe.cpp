@@ -1,12 +1,20 @@
 // brindlet_startup_probe chat|bare|text: shows the chat window, an empty
 // window of the same size, or one with a label and a text box, and exits with
 // 0 as soon as it has been painted once.
+// brindlet_startup_probe flood PORT: shows the chat window, which connects to
+// 127.0.0.1 on PORT; once the peer has ended the conversation, prints the
+// megabytes per second from connected to ended and the peak resident memory
+// in MB, and exits.
+#include "Process.h"
 #include "chat/frmChat.h"
 #include "components/App.h"
 #include "components/Fonts.h"
+#include "components/StreamSocket.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QPushButton>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 #include <QEvent>
@@ -39,6 +47,25 @@ QWidget *textWindow()
     return window;
 }
 
+// The flood's figures, as the window takes it.
+int takeFlood(const QString &port)
+{
+    auto *chat = new frmChat;
+    chat->strRemotePort = port;
+    chat->show();
+    QElapsedTimer flood;
+    qint64 bytes = 0;
+    QObject::connect(chat->wsockData, &StreamSocket::Connected, [&] { flood.start(); });
+    QObject::connect(chat->wsockData, &StreamSocket::DataArrival, [&](qint32 count) { bytes += count; });
+    QObject::connect(chat->wsockData, &StreamSocket::Closed, [&] {
+        const double seconds = flood.nsecsElapsed() / 1e9;
+        printf("%.1f %.1f\n", bytes / 1e6 / seconds, peakResidentBytes() / 1e6);
+        QCoreApplication::quit();
+    });
+    chat->cmdConnect->click();
+    return QApplication::exec();
+}
+
 int main(int argc, char *argv[])
 {
     // Every window is started as the program starts its own.
@@ -46,6 +73,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     App::SetUp();
     const QByteArray mode = argc > 1 ? argv[1] : "chat";
+    if (mode == "flood")
+        return takeFlood(QString::fromLatin1(argc > 2 ? argv[2] : ""));
     QWidget *window = mode == "bare" ? new QWidget : mode == "text" ? textWindow() : new frmChat;
     if (mode != "chat")
         window->resize(379, 345);

@@ -46,13 +46,12 @@ TranscriptWriter::TranscriptWriter(RichTextBox &transcript, QObject *parent)
 }
 
 // An own text may show shorter than it is (a surrogate pair as one "?"), but
-// never below half of it: newer entries of twice the transcript's length
-// surely push an older one out.
+// never below half of it.
 void TranscriptWriter::append(const QString &text, bool own)
 {
     m_entries.enqueue(text, own);
-    const qsizetype length = qMin(m_transcript.MaxLength(), std::numeric_limits<qsizetype>::max() / 2);
-    m_entries.dropSuperseded(2 * length, m_transcript.MaxEntries());
+    m_entries.dropSuperseded(m_transcript.MaxLength(), m_transcript.MaxEntries(),
+                             [](const QString &entry, int own) { return own ? entry.size() / 2 : entry.size(); });
 }
 
 void TranscriptWriter::write(const PartsPerTurn::Part &entry)

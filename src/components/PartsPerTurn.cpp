@@ -47,14 +47,14 @@ void PartsPerTurn::scheduleNextTurn()
     m_nextTurn.start(std::chrono::ceil<std::chrono::milliseconds>(untilPaceAllows()));
 }
 
-void PartsPerTurn::dropSuperseded(qint64 characters, qsizetype texts)
+void PartsPerTurn::dropSuperseded(qint64 characters, qsizetype texts, const Counted &counted)
 {
     qint64 newerCharacters = 0;
     qsizetype newer = 0;
     auto kept = m_waiting.end();
     while (kept != m_waiting.begin() && newerCharacters < characters && newer < texts) {
         --kept;
-        newerCharacters += kept->text.size();
+        newerCharacters += counted(kept->text, kept->tag);
         ++newer;
     }
     if (newerCharacters < characters && newer < texts)

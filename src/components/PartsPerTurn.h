@@ -41,9 +41,10 @@ public:
     // the turn that queued it stays short.
     void enqueue(const QString &text, int tag = 0);
     // Drops, oldest first, the waiting texts not begun yet that the newer
-    // ones supersede: those after them hold at least `characters` characters
-    // or `texts` texts.
-    void dropSuperseded(qint64 characters, qsizetype texts);
+    // ones supersede: those after them count at least `characters`
+    // characters, as `counted` counts a text and its tag, or `texts` texts.
+    using Counted = std::function<qsizetype(const QString &text, int tag)>;
+    void dropSuperseded(qint64 characters, qsizetype texts, const Counted &counted);
     // Writes all that waits, now.
     void finish();
     // Drops all that waits; the writer may call it.

@@ -84,9 +84,12 @@ private slots:
         QTRY_COMPARE(m_written.size(), 1);  // its first part is in; the next waits for the pace
         for (int tag = 2; tag <= 5; ++tag)
             slow.enqueue(QString(3, u'b'), tag);
-        slow.dropSuperseded(6, 10);
+        const auto size = [](const QString &text, int) { return text.size(); };
+        slow.dropSuperseded(6, 10, size);
         QCOMPARE(slow.waitingCharacters(), 4 + 6);
-        slow.dropSuperseded(100, 1);
+        slow.dropSuperseded(6, 10, [](const QString &text, int) { return text.size() / 2; });
+        QCOMPARE(slow.waitingCharacters(), 4 + 6);  // counted as half, two are not yet enough
+        slow.dropSuperseded(100, 1, size);
         slow.finish();
         QCOMPARE(m_written, QList<Written>({{"aaaa", 1, true, false}, {"aaaa", 1, false, true}, {"bbb", 5, true, true}}));
     }

@@ -10,6 +10,19 @@ inline int openDescriptors()
     return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System).size());
 }
 
+// The most resident memory this process has had.
+inline qint64 peakResidentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
 inline qint64 residentBytes()
 {
     QFile statm(QStringLiteral("/proc/self/statm"));
