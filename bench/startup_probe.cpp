@@ -2,13 +2,15 @@
 // window of the same size, or one with a label and a text box, and exits with
 // 0 as soon as it has been painted once.
 // brindlet_startup_probe flood PORT: shows the chat window, which connects to
-// 127.0.0.1 on PORT; once the peer has ended the conversation, prints the
-// megabytes per second from connected to ended and the peak resident memory
-// in MB, and exits.
+// 127.0.0.1 on PORT, where a flood of numbered lines (78 digits and CR LF)
+// comes. Once the peer has ended it and the transcript shows its last line,
+// prints the megabytes per second from connected to ended, the peak resident
+// memory in MB, and whether the transcript holds the flood's end exactly.
 #include "Process.h"
 #include "chat/frmChat.h"
 #include "components/App.h"
 #include "components/Fonts.h"
+#include "components/RichTextBox.h"
 #include "components/StreamSocket.h"
 
 #include <QApplication>
@@ -47,6 +49,19 @@ QWidget *textWindow()
     return window;
 }
 
+// Whether the digits shown are the end of the numbered lines up to `lines`.
+bool isTheFloodsEnd(QString shown, qint64 lines)
+{
+    shown.remove(u'\r').remove(u'\n');
+    for (qint64 line = lines; !shown.isEmpty(); --line) {
+        const QString number = QStringLiteral("%1").arg(line, 78, 10, QLatin1Char('0'));
+        if (!number.endsWith(QStringView(shown).right(number.size())))
+            return false;
+        shown.chop(number.size());
+    }
+    return true;
+}
+
 // The flood's figures, as the window takes it.
 int takeFlood(const QString &port)
 {
@@ -55,11 +70,22 @@ int takeFlood(const QString &port)
     chat->show();
     QElapsedTimer flood;
     qint64 bytes = 0;
+    double megabytesPerSecond = 0;
+    qint64 peak = 0;
+    QTimer shown;
     QObject::connect(chat->wsockData, &StreamSocket::Connected, [&] { flood.start(); });
     QObject::connect(chat->wsockData, &StreamSocket::DataArrival, [&](qint32 count) { bytes += count; });
     QObject::connect(chat->wsockData, &StreamSocket::Closed, [&] {
-        const double seconds = flood.nsecsElapsed() / 1e9;
-        printf("%.1f %.1f\n", bytes / 1e6 / seconds, peakResidentBytes() / 1e6);
+        megabytesPerSecond = bytes / 1e6 / (flood.nsecsElapsed() / 1e9);
+        peak = peakResidentBytes();  // before the check below makes copies of its own
+        shown.start(16);
+    });
+    QObject::connect(&shown, &QTimer::timeout, [&] {
+        const QString text = chat->rtxtChat->Text();
+        if (!text.endsWith(QStringLiteral("%1\r\n\r\n").arg(bytes / 80, 78, 10, QLatin1Char('0'))))
+            return;  // the newest entries still go in
+        printf("%.1f %.1f %s\n", megabytesPerSecond, peak / 1e6,
+               isTheFloodsEnd(text, bytes / 80) ? "exact" : "NOT-EXACT");
         QCoreApplication::quit();
     });
     chat->cmdConnect->click();

@@ -2,7 +2,8 @@
 # A flood of 80-byte lines into the chat window on a virtual X server, beside
 # what a user might use instead: urxvt showing `nc -l`, and the same flood
 # into `nc -l >/dev/null`, which shows nothing (the ceiling). Each is
-# measured in this run; the ratios are against urxvt.
+# measured in this run; the ratios are against urxvt. The lines are numbered,
+# so that the window can check the end of the flood it shows.
 #   bench/window-flood.sh PROBE [MEGABYTES]
 set -eu
 probe=$1
@@ -24,8 +25,7 @@ Xvfb $display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-line=$(printf '%078d' 0)
-yes "$line" | head -n $((megabytes * 1024 * 1024 / 80)) | sed 's/$/\r/' > "$work/flood"
+seq -f '%078.0f' 1 $((megabytes * 1024 * 1024 / 80)) | sed 's/$/\r/' > "$work/flood"
 bytes=$(stat -c %s "$work/flood")
 port=$((20000 + $$ % 20000))
 
@@ -68,3 +68,4 @@ echo "window flood of $megabytes MB in 80-byte lines, on a virtual X server:"
 report "nc -l >/dev/null (no window, the ceiling)" "$null_rate" "-"
 [ -n "$urxvt_rate" ] && report "urxvt showing nc -l" "$urxvt_rate" "$urxvt_peak"
 report "Brindlet's chat window" "$1" "$2" "$urxvt_rate"
+echo "    (what the transcript holds at the end, against what was sent: $3)"
