@@ -49,6 +49,9 @@ void PartsPerTurn::scheduleNextTurn()
 
 void PartsPerTurn::dropSuperseded(qint64 characters, qsizetype texts, const Counted &counted)
 {
+    // Counted is never more than a text's size: a short queue has nothing to drop.
+    if (m_waitingCharacters < characters && qsizetype(m_waiting.size()) < texts)
+        return;
     qint64 newerCharacters = 0;
     qsizetype newer = 0;
     auto kept = m_waiting.end();

@@ -42,7 +42,8 @@ public:
     void enqueue(const QString &text, int tag = 0);
     // Drops, oldest first, the waiting texts not begun yet that the newer
     // ones supersede: those after them count at least `characters`
-    // characters, as `counted` counts a text and its tag, or `texts` texts.
+    // characters, as `counted` counts a text and its tag (at most its size),
+    // or `texts` texts.
     using Counted = std::function<qsizetype(const QString &text, int tag)>;
     void dropSuperseded(qint64 characters, qsizetype texts, const Counted &counted);
     // Writes all that waits, now.
