@@ -31,11 +31,14 @@
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
 #include <arpa/inet.h>
 #include <atomic>
 #include <chrono>
+#include <ctime>
+#include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -268,31 +271,56 @@ void benchSendLatency()
 
 // 3. Append scaling ---------------------------------------------------------
 
+// Appends an entry to a window; showAll() returns once the window shows every
+// entry appended, as the chat window takes what arrives at most once a frame.
+struct Appender
+{
+    std::function<void()> append;
+    std::function<void()> showAll = [] {};
+};
+
+// The text of the transcript's last paragraph with any text: its newest line.
+QString newestEntry(const RichTextBox *transcript)
+{
+    QTextBlock block = transcript->document()->lastBlock();
+    while (block.isValid() && block.text().isEmpty())
+        block = block.previous();
+    return block.text();
+}
+
+// The processor time the main thread has used, in microseconds: what the
+// appends cost, without the time the window waits for its next frame.
+double mainThreadMicroseconds()
+{
+    timespec used{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+    return used.tv_sec * 1e6 + used.tv_nsec / 1e3;
+}
+
 // Microseconds per entry around the given one: the median of five batches of
-// 200 entries. append() goes on from where the last call stopped.
-template <typename Append>
-double costAround(int entry, int &entries, Append append)
+// 200 entries. The appender goes on from where the last call stopped.
+double costAround(int entry, int &entries, const Appender &appender)
 {
     const auto appendUpTo = [&](int count) {
         while (entries < count) {
-            append();
+            appender.append();
             if (++entries % 100 == 0)
                 QCoreApplication::processEvents();
         }
+        appender.showAll();
     };
     appendUpTo(entry - 500);
     QList<double> batches;
     for (int batch = 0; batch < 5; ++batch) {
-        QElapsedTimer timer;
-        timer.start();
+        const double start = mainThreadMicroseconds();
         appendUpTo(entries + 200);
-        batches << timer.nsecsElapsed() / 1e3 / 200;
+        batches << (mainThreadMicroseconds() - start) / 200;
     }
     return median(batches);
 }
 
 // Per-entry costs around each of the given entries, in a window made by
-// newWindow(), which returns an append function. A first window of 3,000
+// newWindow(), which returns its Appender. A first window of 3,000
 // entries fills Qt's font and layout caches, so that the early figure is
 // not inflated by their warming up.
 template <typename NewWindow>
@@ -300,11 +328,11 @@ QList<double> appendCosts(const QList<int> &around, NewWindow newWindow)
 {
     for (const bool warmUp : {true, false}) {
         QObject owner;
-        const auto append = newWindow(&owner);
+        const Appender appender = newWindow(&owner);
         int entries = 0;
         QList<double> costs;
         for (const int entry : warmUp ? QList<int>{3000} : around)
-            costs << costAround(entry, entries, append);
+            costs << costAround(entry, entries, appender);
         if (!warmUp)
             return costs;
     }
@@ -322,7 +350,13 @@ void benchAppendScaling()
         auto *chat = new frmChat(nullptr, data);
         QObject::connect(owner, &QObject::destroyed, chat, [chat] { delete chat; });
         chat->show();
-        return [data, line] { data->raiseData(line); };
+        auto raised = std::make_shared<int>(0);  // the lines are numbered, to see the newest shown
+        return Appender{[data, line, raised] { data->raiseData(QStringLiteral("%1 %2").arg(line).arg(++*raised)); },
+                        [chat, raised] {
+                            const QString newest = QStringLiteral(" %1").arg(*raised);
+                            while (!newestEntry(chat->rtxtChat).endsWith(newest))
+                                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+                        }};
     });
     // For comparison: what the same appends cost a bare QPlainTextEdit.
     const QList<double> bareCosts = appendCosts(around, [&](QObject *owner) {
@@ -333,12 +367,12 @@ void benchAppendScaling()
         editor->show();
         QTextCharFormat blue;
         blue.setForeground(QColor(0, 0, 255));
-        return [editor, blue, line] {
+        return Appender{[editor, blue, line] {
             QTextCursor end(editor->document());
             end.movePosition(QTextCursor::End);
             end.insertText(line + QStringLiteral("\n"), blue);
             editor->setTextCursor(end);
-        };
+        }};
     });
     for (qsizetype i = 1; i < around.size(); ++i) {
         printf("%s\n", qPrintable(QStringLiteral("(a bare QPlainTextEdit, for comparison: %1 us around the %2th, ratio %3)")
