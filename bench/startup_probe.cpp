@@ -5,7 +5,8 @@
 // 127.0.0.1 on PORT, where a flood of numbered lines (78 digits and CR LF)
 // comes. Once the peer has ended it and the transcript shows its last line,
 // prints the megabytes per second from connected to ended, the peak resident
-// memory in MB, and whether the transcript holds the flood's end exactly.
+// memory in MiB (as /proc counts it, and the benchmark the terminal's), and
+// whether the transcript holds the flood's end exactly.
 #include "Process.h"
 #include "chat/frmChat.h"
 #include "components/App.h"
@@ -84,7 +85,7 @@ int takeFlood(const QString &port)
         const QString text = chat->rtxtChat->Text();
         if (!text.endsWith(QStringLiteral("%1\r\n\r\n").arg(bytes / 80, 78, 10, QLatin1Char('0'))))
             return;  // the newest entries still go in
-        printf("%.1f %.1f %s\n", megabytesPerSecond, peak / 1e6,
+        printf("%.1f %.1f %s\n", megabytesPerSecond, peak / 1048576.0,
                isTheFloodsEnd(text, bytes / 80) ? "exact" : "NOT-EXACT");
         QCoreApplication::quit();
     });

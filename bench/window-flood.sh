@@ -43,7 +43,7 @@ send() {
 peak() { awk '/VmHWM/ { printf "%.1f", $2 / 1024 }' /proc/$1/status; }
 
 report() {
-    printf '%-44s %8s MB/s  peak %6s MB' "$1" "$2" "$3"
+    printf '%-44s %8s MB/s  peak %6s MiB' "$1" "$2" "$3"
     [ -n "${4:-}" ] && printf '    ratio %5s' "$(echo "$2 $4" | awk '{printf "%.2f", $1 / $2}')"
     echo
 }
