@@ -13,6 +13,7 @@
 #include "Ports.h"
 #include "Process.h"
 #include "StallWatch.h"
+#include "TranscriptChecks.h"
 #include "chat/frmChat.h"
 #include "components/App.h"
 #include "components/CodePage.h"
@@ -31,7 +32,6 @@
 #include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTextBlock>
 #include <QTimer>
 #include <algorithm>
 #include <arpa/inet.h>
@@ -279,15 +279,6 @@ struct Appender
     std::function<void()> showAll = [] {};
 };
 
-// The text of the transcript's last paragraph with any text: its newest line.
-QString newestEntry(const RichTextBox *transcript)
-{
-    QTextBlock block = transcript->document()->lastBlock();
-    while (block.isValid() && block.text().isEmpty())
-        block = block.previous();
-    return block.text();
-}
-
 // The processor time the main thread has used, in microseconds: what the
 // appends cost, without the time the window waits for its next frame.
 double mainThreadMicroseconds()
@@ -354,7 +345,7 @@ void benchAppendScaling()
         return Appender{[data, line, raised] { data->raiseData(QStringLiteral("%1 %2").arg(line).arg(++*raised)); },
                         [chat, raised] {
                             const QString newest = QStringLiteral(" %1").arg(*raised);
-                            while (!newestEntry(chat->rtxtChat).endsWith(newest))
+                            while (!newestLine(*chat->rtxtChat).endsWith(newest))
                                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
                         }};
     });

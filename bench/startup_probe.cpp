@@ -1,13 +1,14 @@
 // brindlet_startup_probe chat|bare|text: shows the chat window, an empty
 // window of the same size, or one with a label and a text box, and exits with
 // 0 as soon as it has been painted once.
-// brindlet_startup_probe flood PORT: shows the chat window, which connects to
-// 127.0.0.1 on PORT, where a flood of numbered lines (78 digits and CR LF)
-// comes. Once the peer has ended it and the transcript shows its last line,
+// brindlet_startup_probe flood PORT LINES: shows the chat window, which
+// connects to 127.0.0.1 on PORT, where a flood of LINES numbered lines (78
+// digits and CR LF) comes. Once the peer has ended it and the transcript shows its last line,
 // prints the megabytes per second from connected to ended, the peak resident
-// memory in MiB (as /proc counts it, and the benchmark the terminal's), and
-// whether the transcript holds the flood's end exactly.
+// memory until then in MiB (as /proc counts it, and the benchmark the
+// terminal's), and whether the transcript holds the flood's end exactly.
 #include "Process.h"
+#include "TranscriptChecks.h"
 #include "chat/frmChat.h"
 #include "components/App.h"
 #include "components/Fonts.h"
@@ -64,29 +65,28 @@ bool isTheFloodsEnd(QString shown, qint64 lines)
 }
 
 // The flood's figures, as the window takes it.
-int takeFlood(const QString &port)
+int takeFlood(const QString &port, qint64 lines)
 {
     auto *chat = new frmChat;
     chat->strRemotePort = port;
     chat->show();
     QElapsedTimer flood;
-    qint64 bytes = 0;
     double megabytesPerSecond = 0;
-    qint64 peak = 0;
     QTimer shown;
+    int looks = 0;
     QObject::connect(chat->wsockData, &StreamSocket::Connected, [&] { flood.start(); });
-    QObject::connect(chat->wsockData, &StreamSocket::DataArrival, [&](qint32 count) { bytes += count; });
     QObject::connect(chat->wsockData, &StreamSocket::Closed, [&] {
-        megabytesPerSecond = bytes / 1e6 / (flood.nsecsElapsed() / 1e9);
-        peak = peakResidentBytes();  // before the check below makes copies of its own
+        megabytesPerSecond = lines * 80 / 1e6 / (flood.nsecsElapsed() / 1e9);
         shown.start(16);
     });
     QObject::connect(&shown, &QTimer::timeout, [&] {
+        const QString last = QStringLiteral("%1").arg(lines, 78, 10, QLatin1Char('0'));
+        if (newestLine(*chat->rtxtChat) != last && ++looks < 600)
+            return;  // the newest entries still go in, for ten seconds at most
+        const double peak = peakResidentBytes() / 1048576.0;  // before the check below copies the text
         const QString text = chat->rtxtChat->Text();
-        if (!text.endsWith(QStringLiteral("%1\r\n\r\n").arg(bytes / 80, 78, 10, QLatin1Char('0'))))
-            return;  // the newest entries still go in
-        printf("%.1f %.1f %s\n", megabytesPerSecond, peak / 1048576.0,
-               isTheFloodsEnd(text, bytes / 80) ? "exact" : "NOT-EXACT");
+        const bool exact = text.endsWith(last + QStringLiteral("\r\n\r\n")) && isTheFloodsEnd(text, lines);
+        printf("%.1f %.1f %s\n", megabytesPerSecond, peak, exact ? "exact" : "NOT-EXACT");
         QCoreApplication::quit();
     });
     chat->cmdConnect->click();
@@ -101,7 +101,7 @@ int main(int argc, char *argv[])
     App::SetUp();
     const QByteArray mode = argc > 1 ? argv[1] : "chat";
     if (mode == "flood")
-        return takeFlood(QString::fromLatin1(argc > 2 ? argv[2] : ""));
+        return takeFlood(QString::fromLatin1(argc > 2 ? argv[2] : ""), argc > 3 ? QByteArray(argv[3]).toLongLong() : 0);
     QWidget *window = mode == "bare" ? new QWidget : mode == "text" ? textWindow() : new frmChat;
     if (mode != "chat")
         window->resize(379, 345);

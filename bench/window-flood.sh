@@ -25,7 +25,8 @@ Xvfb $display -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 export DISPLAY=$display
 for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
-seq -f '%078.0f' 1 $((megabytes * 1024 * 1024 / 80)) | sed 's/$/\r/' > "$work/flood"
+lines=$((megabytes * 1024 * 1024 / 80))
+seq -f '%078.0f' 1 $lines | sed 's/$/\r/' > "$work/flood"
 bytes=$(stat -c %s "$work/flood")
 port=$((20000 + $$ % 20000))
 
@@ -61,7 +62,7 @@ fi
 
 nc -N -l 127.0.0.1 $port < "$work/flood" > /dev/null &
 sender=$!
-set -- $(QT_QPA_PLATFORM=xcb "$probe" flood $port)
+set -- $(QT_QPA_PLATFORM=xcb "$probe" flood $port $lines)
 wait $sender || true
 
 echo "window flood of $megabytes MB in 80-byte lines, on a virtual X server:"

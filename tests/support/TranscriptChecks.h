@@ -3,6 +3,7 @@
 #include "components/RichTextBox.h"
 
 #include <QStringList>
+#include <QTextBlock>
 #include <QTextCursor>
 
 // The character format of the transcript's character at a Text offset.
@@ -25,4 +26,16 @@ inline void keepNewestEntries(QStringList &entries, qsizetype bound)
         return;
     while (entries.size() > 1 && length > bound * 3 / 4)
         length -= entries.takeFirst().size();
+}
+
+// The transcript's newest line with any text in it, found without copying
+// the whole text.
+inline QString newestLine(const RichTextBox &box)
+{
+    for (QTextBlock block = box.document()->lastBlock(); block.isValid(); block = block.previous()) {
+        const QStringList lines = block.text().split(QChar::LineSeparator, Qt::SkipEmptyParts);
+        if (!lines.isEmpty())
+            return lines.last();
+    }
+    return {};
 }
