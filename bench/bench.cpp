@@ -15,11 +15,11 @@
 #include "StallWatch.h"
 #include "TranscriptChecks.h"
 #include "chat/frmChat.h"
-#include "components/App.h"
-#include "components/CodePage.h"
-#include "components/RichTextBox.h"
-#include "components/TcpStreamSocket.h"
-#include "components/TextBox.h"
+#include "components/desktop/App.h"
+#include "components/text/CodePage.h"
+#include "components/text/RichTextBox.h"
+#include "components/network/TcpStreamSocket.h"
+#include "components/text/TextBox.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -10,10 +10,10 @@
 #include "Process.h"
 #include "TranscriptChecks.h"
 #include "chat/frmChat.h"
-#include "components/App.h"
-#include "components/Fonts.h"
-#include "components/RichTextBox.h"
-#include "components/StreamSocket.h"
+#include "components/desktop/App.h"
+#include "components/forms/Fonts.h"
+#include "components/text/RichTextBox.h"
+#include "components/network/StreamSocket.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #include "chat/frmChat.h"
-#include "components/App.h"
-#include "components/SystemEnd.h"
+#include "components/desktop/App.h"
+#include "components/desktop/SystemEnd.h"
 
 #include <QApplication>
 

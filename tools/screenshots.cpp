@@ -3,8 +3,8 @@
 #include "about/frmAbout.h"
 #include "chat/Transcript.h"
 #include "chat/frmChat.h"
-#include "components/RichTextBox.h"
-#include "components/StatusBar.h"
+#include "components/text/RichTextBox.h"
+#include "components/forms/StatusBar.h"
 #include "options/frmOptions.h"
 
 #include <QApplication>

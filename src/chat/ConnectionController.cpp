@@ -3,12 +3,12 @@
 #include "chat/frmChat.h"
 #include "chat/WhileAway.h"
 
-#include "components/Announcer.h"
-#include "components/Conversion.h"
-#include "components/MessageBox.h"
-#include "components/StatusBar.h"
-#include "components/StreamSocket.h"
-#include "components/TextBox.h"
+#include "components/accessibility/Announcer.h"
+#include "components/core/Conversion.h"
+#include "components/forms/MessageBox.h"
+#include "components/forms/StatusBar.h"
+#include "components/network/StreamSocket.h"
+#include "components/text/TextBox.h"
 #include "options/frmOptions.h"
 
 #include <QLabel>

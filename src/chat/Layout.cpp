@@ -9,11 +9,11 @@
 
 #include "chat/frmChat.h"
 
-#include "components/PictureBox.h"
-#include "components/RichTextBox.h"
-#include "components/StatusBar.h"
-#include "components/TextBox.h"
-#include "components/Twips.h"
+#include "components/forms/PictureBox.h"
+#include "components/text/RichTextBox.h"
+#include "components/forms/StatusBar.h"
+#include "components/text/TextBox.h"
+#include "components/core/Twips.h"
 
 #include <QLabel>
 

@@ -3,8 +3,8 @@
 
 #include "chat/frmChat.h"
 
-#include "components/MessageBox.h"
-#include "components/StreamSocket.h"
+#include "components/forms/MessageBox.h"
+#include "components/network/StreamSocket.h"
 
 #include <QCoreApplication>
 

@@ -4,8 +4,8 @@
 #include "chat/frmChat.h"
 
 #include "about/frmAbout.h"
-#include "components/Forms.h"
-#include "components/MessageBox.h"
+#include "components/forms/Forms.h"
+#include "components/forms/MessageBox.h"
 #include "options/frmOptions.h"
 
 namespace {

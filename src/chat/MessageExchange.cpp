@@ -5,11 +5,11 @@
 #include "chat/Transcript.h"
 #include "chat/WhileAway.h"
 
-#include "components/Announcer.h"
-#include "components/MessageBox.h"
-#include "components/RichTextBox.h"
-#include "components/StreamSocket.h"
-#include "components/TextBox.h"
+#include "components/accessibility/Announcer.h"
+#include "components/forms/MessageBox.h"
+#include "components/text/RichTextBox.h"
+#include "components/network/StreamSocket.h"
+#include "components/text/TextBox.h"
 
 #include <exception>
 

@@ -1,7 +1,7 @@
 #include "chat/Transcript.h"
 
-#include "components/CodePage.h"
-#include "components/RichTextBox.h"
+#include "components/text/CodePage.h"
+#include "components/text/RichTextBox.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "components/PartsPerTurn.h"
-#include "components/StreamSocket.h"
+#include "components/text/PartsPerTurn.h"
+#include "components/network/StreamSocket.h"
 
 #include <QObject>
 #include <QString>

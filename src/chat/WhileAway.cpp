@@ -1,7 +1,7 @@
 #include "chat/WhileAway.h"
 
-#include "components/DesktopNotification.h"
-#include "components/RichTextBox.h"
+#include "components/desktop/DesktopNotification.h"
+#include "components/text/RichTextBox.h"
 
 #include <QApplication>
 #include <QWidget>

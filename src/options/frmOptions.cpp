@@ -1,14 +1,14 @@
 #include "options/frmOptions.h"
 
 #include "chat/frmChat.h"
-#include "components/App.h"
-#include "components/EventBoundary.h"
-#include "components/Fonts.h"
-#include "components/Forms.h"
-#include "components/Named.h"
-#include "components/MessageBox.h"
-#include "components/StreamSocket.h"
-#include "components/Twips.h"
+#include "components/desktop/App.h"
+#include "components/core/EventBoundary.h"
+#include "components/forms/Fonts.h"
+#include "components/forms/Forms.h"
+#include "components/core/Named.h"
+#include "components/forms/MessageBox.h"
+#include "components/network/StreamSocket.h"
+#include "components/core/Twips.h"
 
 #include <QComboBox>
 #include <QFocusEvent>

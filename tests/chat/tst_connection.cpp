@@ -6,10 +6,10 @@
 #include "MessageBoxes.h"
 #include "Process.h"
 #include "chat/frmChat.h"
-#include "components/RichTextBox.h"
-#include "components/StatusBar.h"
-#include "components/TcpStreamSocket.h"
-#include "components/TextBox.h"
+#include "components/text/RichTextBox.h"
+#include "components/forms/StatusBar.h"
+#include "components/network/TcpStreamSocket.h"
+#include "components/text/TextBox.h"
 #include "options/frmOptions.h"
 
 #include <QApplication>

@@ -2,12 +2,12 @@
 // reader is told about each control.
 #include "ChatPair.h"
 #include "MessageBoxes.h"
-#include "components/StatusBar.h"
+#include "components/forms/StatusBar.h"
 #include "about/frmAbout.h"
 #include "chat/frmChat.h"
-#include "components/RichTextBox.h"
-#include "components/StreamSocket.h"
-#include "components/TextBox.h"
+#include "components/text/RichTextBox.h"
+#include "components/network/StreamSocket.h"
+#include "components/text/TextBox.h"
 #include "options/frmOptions.h"
 
 #include <QAccessible>

@@ -6,10 +6,10 @@
 #include "RawPeer.h"
 #include "about/frmAbout.h"
 #include "chat/frmChat.h"
-#include "components/Forms.h"
-#include "components/RichTextBox.h"
-#include "components/SystemEnd.h"
-#include "components/TextBox.h"
+#include "components/forms/Forms.h"
+#include "components/text/RichTextBox.h"
+#include "components/desktop/SystemEnd.h"
+#include "components/text/TextBox.h"
 #include "options/frmOptions.h"
 
 #include <QApplication>

@@ -8,11 +8,11 @@
 #include "TranscriptChecks.h"
 #include "chat/Transcript.h"
 #include "chat/frmChat.h"
-#include "components/Announcer.h"
-#include "components/CodePage.h"
-#include "components/RichTextBox.h"
-#include "components/StatusBar.h"
-#include "components/TextBox.h"
+#include "components/accessibility/Announcer.h"
+#include "components/text/CodePage.h"
+#include "components/text/RichTextBox.h"
+#include "components/forms/StatusBar.h"
+#include "components/text/TextBox.h"
 
 #include <QClipboard>
 #include <QMimeData>

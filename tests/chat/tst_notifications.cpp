@@ -3,9 +3,9 @@
 #include "ChatPair.h"
 #include "ChatWindow.h"
 #include "RawPeer.h"
-#include "components/RichTextBox.h"
-#include "components/StreamSocket.h"
-#include "components/TextBox.h"
+#include "components/text/RichTextBox.h"
+#include "components/network/StreamSocket.h"
+#include "components/text/TextBox.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,13 +1,13 @@
 // The chat window as it opens, and the hidden Options dialog behind it.
 #include "chat/frmChat.h"
-#include "components/App.h"
-#include "components/Forms.h"
-#include "components/PictureBox.h"
-#include "components/RichTextBox.h"
-#include "components/StatusBar.h"
-#include "components/StreamSocket.h"
-#include "components/TextBox.h"
-#include "components/Twips.h"
+#include "components/desktop/App.h"
+#include "components/forms/Forms.h"
+#include "components/forms/PictureBox.h"
+#include "components/text/RichTextBox.h"
+#include "components/forms/StatusBar.h"
+#include "components/network/StreamSocket.h"
+#include "components/text/TextBox.h"
+#include "components/core/Twips.h"
 #include "options/frmOptions.h"
 
 #include <QComboBox>

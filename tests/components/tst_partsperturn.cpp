@@ -1,5 +1,5 @@
 // The queue that hands big texts on a part each turn of the event loop.
-#include "components/PartsPerTurn.h"
+#include "components/text/PartsPerTurn.h"
 
 #include <QTest>
 

@@ -1,10 +1,10 @@
 // Twips geometry, text-to-number conversion and the collection of loaded windows.
-#include "components/ComponentError.h"
-#include "components/Conversion.h"
-#include "components/Forms.h"
-#include "components/MessageBox.h"
-#include "components/TextBox.h"
-#include "components/Twips.h"
+#include "components/core/ComponentError.h"
+#include "components/core/Conversion.h"
+#include "components/forms/Forms.h"
+#include "components/forms/MessageBox.h"
+#include "components/text/TextBox.h"
+#include "components/core/Twips.h"
 #include "ChatWindow.h"
 #include "MessageBoxes.h"
 

@@ -1,6 +1,6 @@
 #include "chat/Transcript.h"
-#include "components/CodePage.h"
-#include "components/RichTextBox.h"
+#include "components/text/CodePage.h"
+#include "components/text/RichTextBox.h"
 #include "TranscriptChecks.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 // The TCP stream socket against raw loopback peers.
-#include "components/ComponentError.h"
-#include "components/TcpStreamSocket.h"
+#include "components/core/ComponentError.h"
+#include "components/network/TcpStreamSocket.h"
 #include "Ports.h"
 
 #include <QSignalSpy>

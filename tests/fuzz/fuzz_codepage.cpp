@@ -1,7 +1,7 @@
 // Any bytes decode and encode back unchanged; any text encodes to one byte per
 // character, "?" exactly where the code page has no byte for it.
 #include "FuzzCheck.h"
-#include "components/CodePage.h"
+#include "components/text/CodePage.h"
 
 #include <cstdint>
 

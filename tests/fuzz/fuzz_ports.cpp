@@ -2,9 +2,9 @@
 // gives (blanks around, a sign, decimal digits), or takes the failure path;
 // the socket takes the ports it can use and refuses the others.
 #include "FuzzCheck.h"
-#include "components/ComponentError.h"
-#include "components/Conversion.h"
-#include "components/TcpStreamSocket.h"
+#include "components/core/ComponentError.h"
+#include "components/core/Conversion.h"
+#include "components/network/TcpStreamSocket.h"
 
 #include <cstdint>
 #include <optional>

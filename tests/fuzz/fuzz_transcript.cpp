@@ -5,8 +5,8 @@
 #include "FuzzCheck.h"
 #include "chat/Transcript.h"
 #include "TranscriptChecks.h"
-#include "components/CodePage.h"
-#include "components/RichTextBox.h"
+#include "components/text/CodePage.h"
+#include "components/text/RichTextBox.h"
 
 #include <QApplication>
 #include <cstdint>

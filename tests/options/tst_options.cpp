@@ -2,7 +2,7 @@
 #include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "chat/frmChat.h"
-#include "components/StatusBar.h"
+#include "components/forms/StatusBar.h"
 #include "options/frmOptions.h"
 
 #include <QComboBox>

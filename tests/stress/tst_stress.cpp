@@ -7,11 +7,11 @@
 #include "RawPeer.h"
 #include "StallWatch.h"
 #include "chat/frmChat.h"
-#include "components/CodePage.h"
+#include "components/text/CodePage.h"
 #include "FakeStreamSocket.h"
-#include "components/RichTextBox.h"
-#include "components/StatusBar.h"
-#include "components/TextBox.h"
+#include "components/text/RichTextBox.h"
+#include "components/forms/StatusBar.h"
+#include "components/text/TextBox.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 #include "ChatPair.h"
 
 #include "Ports.h"
-#include "components/StreamSocket.h"
-#include "components/TcpStreamSocket.h"
+#include "components/network/StreamSocket.h"
+#include "components/network/TcpStreamSocket.h"
 #include "options/frmOptions.h"
 
 #include <QPushButton>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "chat/frmChat.h"
-#include "components/PartsPerTurn.h"
-#include "components/StatusBar.h"
-#include "components/TextBox.h"
+#include "components/text/PartsPerTurn.h"
+#include "components/forms/StatusBar.h"
+#include "components/text/TextBox.h"
 
 #include <QApplication>
 #include <QKeyEvent>

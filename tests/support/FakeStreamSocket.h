@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/StreamSocket.h"
+#include "components/network/StreamSocket.h"
 
 #include <QStringList>
 

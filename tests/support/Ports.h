@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/TcpStreamSocket.h"
+#include "components/network/TcpStreamSocket.h"
 
 #include <QTcpSocket>
 

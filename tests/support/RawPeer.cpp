@@ -1,6 +1,6 @@
 #include "RawPeer.h"
 
-#include "components/StreamSocket.h"
+#include "components/network/StreamSocket.h"
 
 #include <QPushButton>
 #include <QTest>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "chat/frmChat.h"
-#include "components/TcpStreamSocket.h"
+#include "components/network/TcpStreamSocket.h"
 
 #include <QPointer>
 #include <QTcpServer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/RichTextBox.h"
+#include "components/text/RichTextBox.h"
 
 #include <QStringList>
 #include <QTextBlock>

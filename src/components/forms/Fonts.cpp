@@ -1,4 +1,4 @@
-#include "components/Fonts.h"
+#include "components/forms/Fonts.h"
 
 QFont DesignFont(const QString &family, qreal points, QFont::Weight weight)
 {

@@ -1,4 +1,4 @@
-#include "components/Announcer.h"
+#include "components/accessibility/Announcer.h"
 
 #include <QAccessible>
 #include <QAccessibleObject>

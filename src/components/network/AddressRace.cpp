@@ -1,4 +1,4 @@
-#include "components/AddressRace.h"
+#include "components/network/AddressRace.h"
 
 #include <QCoreApplication>
 #include <QNetworkInterface>

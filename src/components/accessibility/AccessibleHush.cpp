@@ -1,4 +1,4 @@
-#include "components/AccessibleHush.h"
+#include "components/accessibility/AccessibleHush.h"
 
 #include <QAccessible>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "components/DesktopNotification.h"
+#include "components/desktop/DesktopNotification.h"
 
-#include "components/App.h"
+#include "components/desktop/App.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

@@ -1,4 +1,4 @@
-#include "components/ContrastStyle.h"
+#include "components/desktop/ContrastStyle.h"
 
 #include <QFrame>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "components/TcpStreamSocket.h"
+#include "components/network/TcpStreamSocket.h"
 
-#include "components/CodePage.h"
-#include "components/ComponentError.h"
+#include "components/text/CodePage.h"
+#include "components/core/ComponentError.h"
 
 #include <QCoreApplication>
 #include <QEventLoopLocker>

@@ -1,4 +1,4 @@
-#include "components/CodePage.h"
+#include "components/text/CodePage.h"
 
 #include <array>
 

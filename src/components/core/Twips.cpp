@@ -1,4 +1,4 @@
-#include "components/Twips.h"
+#include "components/core/Twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>

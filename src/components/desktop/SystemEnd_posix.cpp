@@ -3,7 +3,7 @@
 // nothing, so it only writes a byte to a socket pair that the event loop
 // watches.
 
-#include "components/SystemEnd.h"
+#include "components/desktop/SystemEnd.h"
 
 #include <QApplication>
 #include <QSocketNotifier>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "components/ContinuedParagraphs.h"
-#include "components/PartsPerTurn.h"
+#include "components/text/ContinuedParagraphs.h"
+#include "components/text/PartsPerTurn.h"
 
 #include <QPlainTextEdit>
 #include <optional>

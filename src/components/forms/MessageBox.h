@@ -1,6 +1,6 @@
 #pragma once
 
-#include "components/App.h"
+#include "components/desktop/App.h"
 
 #include <QString>
 

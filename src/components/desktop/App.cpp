@@ -1,5 +1,5 @@
-#include "App.h"
-#include "ContrastStyle.h"
+#include "components/desktop/App.h"
+#include "components/desktop/ContrastStyle.h"
 
 #include <QApplication>
 #include <QDirIterator>

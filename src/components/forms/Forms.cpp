@@ -1,4 +1,4 @@
-#include "components/Forms.h"
+#include "components/forms/Forms.h"
 
 #include <QList>
 #include <QWidget>

@@ -1,7 +1,7 @@
-#include "components/PictureBox.h"
+#include "components/forms/PictureBox.h"
 
-#include "components/ShiftMask.h"
-#include "components/Twips.h"
+#include "components/core/ShiftMask.h"
+#include "components/core/Twips.h"
 
 #include <QMouseEvent>
 

@@ -1,6 +1,6 @@
-#include "components/TextBox.h"
+#include "components/text/TextBox.h"
 
-#include "components/ShiftMask.h"
+#include "components/core/ShiftMask.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "components/AddressRace.h"
-#include "components/PartsPerTurn.h"
-#include "components/StreamSocket.h"
+#include "components/network/AddressRace.h"
+#include "components/text/PartsPerTurn.h"
+#include "components/network/StreamSocket.h"
 
 #include <QHash>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "components/MessageBox.h"
+#include "components/forms/MessageBox.h"
 
 #include <QMessageBox>
 #include <QPushButton>

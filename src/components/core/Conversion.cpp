@@ -1,6 +1,6 @@
-#include "components/Conversion.h"
+#include "components/core/Conversion.h"
 
-#include "components/ComponentError.h"
+#include "components/core/ComponentError.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "components/PartsPerTurn.h"
+#include "components/text/PartsPerTurn.h"
 
 using namespace std::chrono_literals;
 

@@ -1,6 +1,6 @@
-#include "components/RichTextBox.h"
+#include "components/text/RichTextBox.h"
 
-#include "components/ContinuedParagraphs.h"
+#include "components/text/ContinuedParagraphs.h"
 
 #include <QColor>
 #include <QMimeData>

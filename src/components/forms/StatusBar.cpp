@@ -1,6 +1,6 @@
-#include "components/StatusBar.h"
+#include "components/forms/StatusBar.h"
 
-#include "components/ComponentError.h"
+#include "components/core/ComponentError.h"
 
 #include <QEvent>
 #include <QLabel>
