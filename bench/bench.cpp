@@ -460,13 +460,13 @@ IngestResult ingest(quint16 port, const QByteArray &payload, Done done, qint64 t
 
 IngestResult ingestIntoChat(const QByteArray &payload, qint64 total = -1)
 {
-    auto *listener = new TcpStreamSocket(anyLocalPort());
+    auto *listener = new AnyPortSocket;
     auto *chat = new frmChat(listener);
     chat->show();
     chat->strLocalPort = QStringLiteral("0");
     chat->cmdConnect->setText(QStringLiteral("Listen"));
     chat->cmdConnect->click();
-    const quint16 port = listener->ListeningPort();
+    const quint16 port = listener->listeningPort();
     const IngestResult result = ingest(
         port, payload, [&] { return chat->wsockData->State() == StreamSocket::sckClosing; }, total);
     if (total < 0 && chat->rtxtChat->TextLength() < payload.size())

@@ -98,7 +98,7 @@ int tcpState(int fd)
 
 // Starts listening on a port the system picks; the listener's requests are
 // accepted on the other socket. Returns the port.
-quint16 listenAndAcceptOn(TcpStreamSocket &listener, TcpStreamSocket &data)
+quint16 listenAndAcceptOn(AnyPortSocket &listener, TcpStreamSocket &data)
 {
     const quint16 port = listenOnAnyPort(listener);
     QObject::connect(&listener, &StreamSocket::ConnectionRequest, &data, [&data](qint32 requestID) { data.Accept(requestID); });
@@ -267,7 +267,7 @@ private slots:
         }
         QCOMPARE(socket.State(), StreamSocket::sckClosed);
 
-        TcpStreamSocket listener(anyLocalPort());
+        AnyPortSocket listener;
         listenOnAnyPort(listener);
         QCOMPARE(listener.State(), StreamSocket::sckListening);
         QVERIFY_THROWS_EXCEPTION(ComponentError, listener.Connect());
@@ -276,7 +276,7 @@ private slots:
 
     void listenerHandsRequestsToTheSocketThatAccepts()
     {
-        TcpStreamSocket listener(anyLocalPort());
+        AnyPortSocket listener;
         TcpStreamSocket data;
         const quint16 port = listenAndAcceptOn(listener, data);
 
@@ -297,7 +297,7 @@ private slots:
 
     void requestThatNobodyAcceptsIsClosed()
     {
-        TcpStreamSocket listener(anyLocalPort());
+        AnyPortSocket listener;
         const quint16 port = listenOnAnyPort(listener);
         QSignalSpy requests(&listener, &StreamSocket::ConnectionRequest);
         QTcpSocket peer;
@@ -310,7 +310,7 @@ private slots:
 
     void requestGoesWithTheListenerThatClosed()
     {
-        TcpStreamSocket listener(anyLocalPort());
+        AnyPortSocket listener;
         TcpStreamSocket data;
         const quint16 port = listenOnAnyPort(listener);
         bool refused = false;
@@ -332,7 +332,7 @@ private slots:
 
     void closeStopsListeningAndFreesThePort()
     {
-        TcpStreamSocket listener(anyLocalPort());
+        AnyPortSocket listener;
         const quint16 port = listenOnAnyPort(listener);
         listener.Close();
         QCOMPARE(listener.State(), StreamSocket::sckClosed);
@@ -510,7 +510,7 @@ private slots:
         QVERIFY(raw);
         QCOMPARE(vanishedPeerLimits(descriptorBetween(raw->peerPort(), peer.serverPort())), limits);
 
-        TcpStreamSocket listener(anyLocalPort());
+        AnyPortSocket listener;
         TcpStreamSocket accepted;
         const quint16 port = listenAndAcceptOn(listener, accepted);
         QTcpSocket caller;

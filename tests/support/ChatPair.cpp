@@ -11,7 +11,7 @@
 #include <QTest>
 
 ChatPair::ChatPair()
-    : listener(new frmChat(new TcpStreamSocket(anyLocalPort())))
+    : listener(new frmChat(new AnyPortSocket))
 {
 }
 
@@ -32,8 +32,8 @@ void ChatPair::listen()
 
 quint16 ChatPair::port() const
 {
-    const auto *socket = qobject_cast<const TcpStreamSocket *>(listener->wsockListener);
-    return socket ? socket->ListeningPort() : 0;
+    const auto *socket = dynamic_cast<const AnyPortSocket *>(listener->wsockListener);
+    return socket ? socket->listeningPort() : 0;
 }
 
 frmChat *ChatPair::newCaller()

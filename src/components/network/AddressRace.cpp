@@ -1,20 +1,17 @@
 #include "components/network/AddressRace.h"
 
+#include "components/core/Diagnostics.h"
+#include "components/network/SocketErrors.h"
+#include "components/network/SystemSocket.h"
+
 #include <QCoreApplication>
-#include <QNetworkInterface>
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 
-#include <cerrno>
-#include <cstring>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 void systemHostLookup(const QString &name, QObject *context, std::function<void(const QList<QHostAddress> &)> done)
 {
@@ -24,20 +21,7 @@ void systemHostLookup(const QString &name, QObject *context, std::function<void(
             done(found);
     };
     std::thread([encodedName, deliver = std::move(deliver)]() mutable {
-        QList<QHostAddress> found;
-        addrinfo hints{};
-        hints.ai_family = AF_UNSPEC;
-        hints.ai_socktype = SOCK_STREAM;
-        hints.ai_flags = AI_ADDRCONFIG;
-        addrinfo *results = nullptr;
-        if (::getaddrinfo(encodedName.constData(), nullptr, &hints, &results) == 0) {
-            for (const addrinfo *result = results; result; result = result->ai_next) {
-                const QHostAddress address(result->ai_addr);
-                if (!found.contains(address))
-                    found << address;
-            }
-            ::freeaddrinfo(results);
-        }
+        const QList<QHostAddress> found = SystemSocket::lookUp(encodedName);
         if (QCoreApplication *application = QCoreApplication::instance())
             QMetaObject::invokeMethod(application, [deliver = std::move(deliver), found] { deliver(found); });
     }).detach();
@@ -75,36 +59,6 @@ QList<QHostAddress> interleaved(const QList<QHostAddress> &addresses)
     return order;
 }
 
-struct SocketAddress
-{
-    sockaddr_storage storage{};
-    socklen_t size = 0;
-};
-
-SocketAddress socketAddress(const QHostAddress &address, quint16 port)
-{
-    SocketAddress result;
-    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-        auto &ipv4 = reinterpret_cast<sockaddr_in &>(result.storage);
-        ipv4.sin_family = AF_INET;
-        ipv4.sin_port = htons(port);
-        ipv4.sin_addr.s_addr = htonl(address.toIPv4Address());
-        result.size = sizeof ipv4;
-    } else {
-        auto &ipv6 = reinterpret_cast<sockaddr_in6 &>(result.storage);
-        ipv6.sin6_family = AF_INET6;
-        ipv6.sin6_port = htons(port);
-        const Q_IPV6ADDR bytes = address.toIPv6Address();
-        std::memcpy(&ipv6.sin6_addr, &bytes, sizeof bytes);
-        bool numbered = false;
-        ipv6.sin6_scope_id = address.scopeId().toUInt(&numbered);
-        if (!numbered && !address.scopeId().isEmpty())
-            ipv6.sin6_scope_id = QNetworkInterface::interfaceIndexFromName(address.scopeId());
-        result.size = sizeof ipv6;
-    }
-    return result;
-}
-
 }  // namespace
 
 // One address, dialled once on a socket of the system's own. Qt's socket
@@ -114,50 +68,54 @@ SocketAddress socketAddress(const QHostAddress &address, quint16 port)
 class Dial : public QObject
 {
 public:
-    using Done = std::function<void(Dial *, int systemError)>;
+    using Done = std::function<void(Dial *, int errorNumber)>;
 
     Dial(const QHostAddress &address, quint16 port, QObject *parent, Done done)
         : QObject(parent)
+        , m_address(address)
         , m_done(std::move(done))
     {
-        m_descriptor = ::socket(address.protocol() == QAbstractSocket::IPv4Protocol ? AF_INET : AF_INET6,
-                                SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        const SocketAddress to = socketAddress(address, port);
-        if (m_descriptor < 0 || ::connect(m_descriptor, reinterpret_cast<const sockaddr *>(&to.storage), to.size) == 0) {
-            finishLater(m_descriptor < 0 ? errno : 0);
-        } else if (errno != EINPROGRESS) {
-            finishLater(errno);
-        } else {
-            m_answered = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
-            connect(m_answered, &QSocketNotifier::activated, this, [this] {
-                m_answered->setEnabled(false);
-                int error = 0;
-                socklen_t size = sizeof error;
-                ::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &size);
-                m_done(this, error);
-            });
+        const SystemSocket::Dialling dialling = SystemSocket::dial(address, port);
+        m_descriptor = dialling.descriptor;
+        if (!dialling.inProgress) {
+            finishLater(dialling.error);
+            return;
         }
+        m_answered = new QSocketNotifier(m_descriptor, QSocketNotifier::Write, this);
+        connect(m_answered, &QSocketNotifier::activated, this, [this] {
+            m_answered->setEnabled(false);
+            finish(SystemSocket::dialOutcome(m_descriptor));
+        });
     }
 
     // The notifier goes before the socket it watches.
     ~Dial() override
     {
         delete m_answered;
-        if (m_descriptor >= 0)
-            ::close(m_descriptor);
+        if (m_descriptor != SystemSocket::none)
+            SystemSocket::close(m_descriptor);
     }
 
     // The connected descriptor; the caller closes it from now on.
-    int take() { return std::exchange(m_descriptor, -1); }
+    SystemSocket::Descriptor take() { return std::exchange(m_descriptor, SystemSocket::none); }
 
 private:
-    void finishLater(int error)
+    void finish(int errorNumber)
     {
-        QMetaObject::invokeMethod(this, [this, error] { m_done(this, error); }, Qt::QueuedConnection);
+        if (errorNumber != 0)
+            qCDebug(lcNetwork) << "dialling" << m_address << "failed:" << errorNumber
+                               << SocketErrors::text(errorNumber).description;
+        m_done(this, errorNumber);
     }
 
+    void finishLater(int errorNumber)
+    {
+        QMetaObject::invokeMethod(this, [this, errorNumber] { finish(errorNumber); }, Qt::QueuedConnection);
+    }
+
+    const QHostAddress m_address;
     const Done m_done;
-    int m_descriptor = -1;
+    SystemSocket::Descriptor m_descriptor = SystemSocket::none;
     QSocketNotifier *m_answered = nullptr;
 };
 
@@ -188,6 +146,7 @@ void AddressRace::start()
     }
     m_lookup(m_host, this, [this](const QList<QHostAddress> &addresses) {
         if (addresses.isEmpty()) {
+            qCDebug(lcNetwork) << "no address found for" << m_host;
             emit notFound();
             return;
         }
@@ -208,7 +167,7 @@ void AddressRace::dialNext()
     if (m_waiting.isEmpty())
         return;
     auto *dial = new Dial(m_waiting.takeFirst(), m_port, this,
-                          [this](Dial *done, int systemError) { onDialed(done, systemError); });
+                          [this](Dial *done, int errorNumber) { onDialed(done, errorNumber); });
     m_dials << dial;
     m_lastTried = dial;
     m_timeout.start();
@@ -216,10 +175,10 @@ void AddressRace::dialNext()
         m_stagger.start();
 }
 
-void AddressRace::onDialed(Dial *dial, int systemError)
+void AddressRace::onDialed(Dial *dial, int errorNumber)
 {
     m_dials.removeOne(dial);
-    if (systemError == 0) {
+    if (errorNumber == 0) {
         qDeleteAll(std::exchange(m_dials, {}));
         m_waiting.clear();
         m_stagger.stop();
@@ -231,7 +190,7 @@ void AddressRace::onDialed(Dial *dial, int systemError)
         return;
     }
     if (dial == m_lastTried)
-        m_lastError = systemError;
+        m_lastError = errorNumber;
     dial->deleteLater();
     if (!m_waiting.isEmpty()) {
         dialNext();
@@ -245,7 +204,7 @@ void AddressRace::onDialed(Dial *dial, int systemError)
 void AddressRace::onTimedOut()
 {
     qDeleteAll(std::exchange(m_dials, {}));
-    m_lastError = ETIMEDOUT;
+    m_lastError = SocketErrors::timedOut;
     if (!m_waiting.isEmpty())
         dialNext();
     else

@@ -50,13 +50,13 @@ signals:
     void won(QTcpSocket *socket);
     // The name is not known.
     void notFound();
-    // Every address failed; the system's error number of the last address tried.
-    void lost(int systemError);
+    // Every address failed; the error number (SocketErrors.h) of the last address tried.
+    void lost(int errorNumber);
 
 private:
     void race(const QList<QHostAddress> &addresses);
     void dialNext();
-    void onDialed(Dial *dial, int systemError);
+    void onDialed(Dial *dial, int errorNumber);
     void onTimedOut();
 
     const QString m_host;

@@ -27,20 +27,12 @@ struct SocketLimits
     // The most bytes queued for a peer that does not read; a send past it fails.
     qint64 sendQueueLimit = 32 * 1024 * 1024;
     HostLookup lookup = systemHostLookup;
-    // Port 0 would listen on a port the system picks, where nobody knows to
-    // connect; only a caller that reads it back with ListeningPort allows it.
-    qint32 lowestLocalPort = 1;
-};
-
-// A failure as the user sees it: its conventional number and description.
-struct SocketErrorText
-{
-    qint16 number;
-    const char *description;
 };
 
 // The stream socket over QTcpSocket and QTcpServer. One object can dial out,
 // listen, or carry a connection accepted from any listener of the process.
+// TcpStreamSocket.cpp carries a connection; TcpListening.cpp listens and
+// hands the requests on.
 class TcpStreamSocket : public StreamSocket
 {
     Q_OBJECT
@@ -61,25 +53,26 @@ public:
     void Close() override;
     void SendData(const QString &text) override;
     QString GetData() override;
-    // The port a listening socket listens on; 0 when it does not listen.
-    quint16 ListeningPort() const;
 
 private:
+    using Begun = void (TcpStreamSocket::*)(QTcpSocket *socket);
+
     void requireClosed() const;
+    void beginConnection(QTcpSocket *socket, Begun begun);
     void takeConnection(QTcpSocket *socket);
     template <typename Signal>
     void relayLater(QTcpSocket *socket, Signal signal, void (TcpStreamSocket::*handler)());
     void onReadyRead();
     void onDisconnected();
     void onSocketError();
+    void stopListening();
     void onNewConnection();
     void onAcceptError();
     void offerRequest(QTcpSocket *socket);
-    void abandonRequests();
     void raiseWhatWaited(QTcpSocket *socket);
-    void onRaceWon(QTcpSocket *socket);
+    void onDialled(QTcpSocket *socket);
     void watchForDeadPeer();
-    void raiseError(const SocketErrorText &text);
+    void raiseError(int errorNumber);
     void write(const PartsPerTurn::Part &part);
 
     const SocketLimits m_limits;
