@@ -1,7 +1,8 @@
 // Renders the program's windows offscreen into PNG files, for the README:
 //   brindlet_screenshots DIRECTORY   ->  chat-window.png, options-dialog.png, about-box.png
 #include "about/frmAbout.h"
-#include "chat/Transcript.h"
+#include "ChatWindow.h"
+#include "TranscriptChecks.h"
 #include "chat/frmChat.h"
 #include "components/text/RichTextBox.h"
 #include "components/forms/StatusBar.h"
@@ -37,7 +38,7 @@ int main(int argc, char *argv[])
     chat->sbarChat->Panels(1)->setText(QStringLiteral("Connection Connected"));
     save(chat, directory, QStringLiteral("chat-window.png"));
 
-    save(chat->Options(), directory, QStringLiteral("options-dialog.png"));
+    save(optionsOf(chat), directory, QStringLiteral("options-dialog.png"));
 
     auto *about = new frmAbout;
     save(about, directory, QStringLiteral("about-box.png"));

@@ -4,6 +4,7 @@
 #include "chat/WhileAway.h"
 
 #include "components/accessibility/Announcer.h"
+#include "components/core/Diagnostics.h"
 #include "components/core/Conversion.h"
 #include "components/forms/MessageBox.h"
 #include "components/forms/StatusBar.h"
@@ -26,7 +27,8 @@ void frmChat::cmdConnect_Click()
             listenBranch();
         else if (caption == QLatin1String("Disconnect"))
             disconnectBranch();
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCDebug(lcEvents) << "cmdConnect_Click:" << error.what();
         reportConnectFailure();
     }
 }
@@ -93,7 +95,8 @@ bool frmChat::CloseAllConnections()
         if (wsockListener->State() != StreamSocket::sckClosed)
             wsockListener->Close();
         return true;
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCDebug(lcEvents) << "CloseAllConnections:" << error.what();
         return false;
     }
 }

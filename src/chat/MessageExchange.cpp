@@ -6,6 +6,7 @@
 #include "chat/WhileAway.h"
 
 #include "components/accessibility/Announcer.h"
+#include "components/core/Diagnostics.h"
 #include "components/forms/MessageBox.h"
 #include "components/text/RichTextBox.h"
 #include "components/network/StreamSocket.h"
@@ -27,7 +28,8 @@ void frmChat::NewText_KeyPress(int &KeyAscii)
         m_transcriptWriter->append(text, true);
         blnClearNewText = true;
         NewText->SetText(QString());
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        qCDebug(lcEvents) << "NewText_KeyPress:" << error.what();
         setStatus(QStringLiteral("Connection state: ") + SocketStateText(savedState));
         MsgBox(this, savedState == StreamSocket::sckConnected ? QStringLiteral("Operation canceled")
                                                               : QStringLiteral("Link to remote computer not established"));

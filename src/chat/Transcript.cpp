@@ -10,8 +10,14 @@ namespace {
 constexpr quint32 black = 0x000000;
 constexpr quint32 blue = 0xFF0000;  // 0x00BBGGRR
 
-// Writes at the end in the entry's style: a new entry, or more of the newest.
-void writeAtEnd(RichTextBox &transcript, const QString &text, bool own, bool extendsNewestEntry)
+QString shown(const QString &text, bool own)
+{
+    return own ? CodePage::asSent(text) : text;
+}
+
+}  // namespace
+
+void writeToTranscript(RichTextBox &transcript, const QString &text, bool own, bool extendsNewestEntry)
 {
     std::optional<RichTextBox::KeptView> readersView;
     if (!own)
@@ -26,18 +32,6 @@ void writeAtEnd(RichTextBox &transcript, const QString &text, bool own, bool ext
         transcript.SetSelText(text);
 }
 
-QString shown(const QString &text, bool own)
-{
-    return own ? CodePage::asSent(text) : text;
-}
-
-}  // namespace
-
-void appendToTranscript(RichTextBox &transcript, const QString &text, bool own)
-{
-    writeAtEnd(transcript, text + QStringLiteral("\r\n"), own, false);
-}
-
 TranscriptWriter::TranscriptWriter(RichTextBox &transcript, QObject *parent)
     : QObject(parent)
     , m_transcript(transcript)
@@ -49,17 +43,17 @@ TranscriptWriter::TranscriptWriter(RichTextBox &transcript, QObject *parent)
 // never below half of it.
 void TranscriptWriter::append(const QString &text, bool own)
 {
-    m_entries.enqueue(text, own);
+    m_entries.enqueue(text, own ? Own : Peer);
     m_entries.dropSuperseded(m_transcript.MaxLength(), m_transcript.MaxEntries(),
-                             [](const QString &entry, int own) { return own ? entry.size() / 2 : entry.size(); });
+                             [](const QString &entry, int sender) { return sender == Own ? entry.size() / 2 : entry.size(); });
 }
 
 void TranscriptWriter::write(const PartsPerTurn::Part &entry)
 {
-    const bool own = entry.tag;
+    const bool own = entry.tag == Own;
     const bool whole = entry.isFirst() && entry.isLast();  // most entries: no copy of a part
     QString part = shown(whole ? entry.text : entry.characters().toString(), own);
     if (entry.isLast())
         part += QStringLiteral("\r\n");
-    writeAtEnd(m_transcript, part, own, !entry.isFirst());
+    writeToTranscript(m_transcript, part, own, !entry.isFirst());
 }

@@ -8,11 +8,12 @@
 
 class RichTextBox;
 
-// Appends text and a line break at the end of the transcript: the user's own
-// in bold black, the peer's in blue, the peer's keeping the reader's view.
-void appendToTranscript(RichTextBox &transcript, const QString &text, bool own);
+// Writes text at the end of the transcript, as a new entry or as more of the
+// newest: the user's own in bold black, the peer's in blue, the peer's keeping
+// the reader's view.
+void writeToTranscript(RichTextBox &transcript, const QString &text, bool own, bool extendsNewestEntry);
 
-// Appends entries as appendToTranscript does, in the order they come, but at
+// Appends entries, each with a line break after it, in the order they come, but at
 // most charactersPerTurn characters in one turn of the event loop, so that a
 // long entry (a big paste sent) does not hold the window still. The entry goes
 // in over several turns, as one entry, and those after it wait until it ends.
@@ -39,5 +40,6 @@ private:
     void write(const PartsPerTurn::Part &entry);
 
     RichTextBox &m_transcript;
-    PartsPerTurn m_entries;  // tagged with whether each is the user's own
+    enum Sender { Peer, Own };  // whose each entry is, its tag in the queue
+    PartsPerTurn m_entries;
 };

@@ -73,7 +73,7 @@ void WhileAway::conversationEnded(const QString &peer, const QString &how)
 void WhileAway::notify(const QString &peer, const QString &body)
 {
     if (!m_notification) {
-        m_notification = new DesktopNotification(this);
+        m_notification = DesktopNotification::create(this);
         connect(m_notification, &DesktopNotification::activated, this, &WhileAway::bringWindowBack);
     }
     m_notification->show(QStringLiteral("From ") + peer, body.trimmed());

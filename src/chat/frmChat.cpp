@@ -163,9 +163,6 @@ void frmChat::wireEvents()
     Connect(mnuExit, &QAction::triggered, this, EVENT_HANDLER(frmChat::mnuExit_Click));
 }
 
-frmOptions *frmChat::Options() const { return m_options; }
-frmAbout *frmChat::About() const { return m_about; }
-
 float frmChat::ScaleWidth() const { return Twips::Width(clientArea); }
 float frmChat::ScaleHeight() const { return Twips::Height(clientArea); }
 

@@ -63,9 +63,6 @@ public:
     QMenu *mnuHelp = nullptr;
     QAction *mnuAbout = nullptr;
 
-    frmOptions *Options() const;
-    frmAbout *About() const;
-
     // The client area's inner size in twips, status bar included.
     float ScaleWidth() const;
     float ScaleHeight() const;

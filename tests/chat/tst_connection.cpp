@@ -378,7 +378,7 @@ private slots:
         fake.chat->cmdConnect->setText(QStringLiteral("Listen"));
         fake.chat->cmdConnect->click();
         fake.listener->raiseConnectionRequest(1);
-        QPushButton *endSession = byOptionsOK ? fake.chat->Options()->cmdOK : fake.chat->cmdConnect;
+        QPushButton *endSession = byOptionsOK ? optionsOf(fake.chat)->cmdOK : fake.chat->cmdConnect;
         // Runs inside the yield between closing the old conversation and accepting.
         QMetaObject::invokeMethod(endSession, &QPushButton::click, Qt::QueuedConnection);
         fake.listener->raiseConnectionRequest(2);
@@ -411,7 +411,7 @@ private slots:
         QCOMPARE(fake.chat->cmdConnect->text(), QStringLiteral("Disconnect"));
         fake.data->raiseConnected();
         fake.data->failClose = true;
-        fake.chat->Options()->optionListen->setChecked(true);
+        optionsOf(fake.chat)->optionListen->setChecked(true);
         fake.chat->cmdConnect->click();
         QCOMPARE(boxes.seen.size(), 1);
         QCOMPARE(boxes.seen[0].text, QStringLiteral("Error trying to disconnect"));

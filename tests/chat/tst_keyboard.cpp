@@ -4,6 +4,7 @@
 #include "MessageBoxes.h"
 #include "components/forms/StatusBar.h"
 #include "about/frmAbout.h"
+#include "ChatWindow.h"
 #include "chat/frmChat.h"
 #include "components/text/RichTextBox.h"
 #include "components/network/StreamSocket.h"
@@ -67,7 +68,7 @@ private slots:
 
         // Options: listen mode, confirmed with Enter.
         chooseFromMenu(chat, Qt::Key_C, Qt::Key_O);
-        frmOptions *options = chat->Options();
+        frmOptions *options = optionsOf(chat);
         QTRY_VERIFY(options->isActiveWindow());
         options->optionConnect->setFocus();
         QTest::keyClick(options->optionConnect, Qt::Key_Down);
@@ -102,8 +103,8 @@ private slots:
 
         // About, and back out with Escape.
         chooseFromMenu(caller, Qt::Key_H, Qt::Key_Return);
-        QTRY_VERIFY(caller->About());
-        QPointer<frmAbout> about = caller->About();
+        QTRY_COMPARE(aboutBoxes().size(), 1);
+        QPointer<frmAbout> about = aboutBoxes().first();
         QTRY_VERIFY(about->isActiveWindow());
         QTest::keyClick(about, Qt::Key_Escape);
         QTRY_VERIFY(!about);
@@ -124,10 +125,10 @@ private slots:
         QCOMPARE(accessibleName(chat->NewText), QStringLiteral("Enter your text here"));
         QCOMPARE(accessibleRole(chat->NewText), QAccessible::EditableText);
         QCOMPARE(accessibleLabel(chat->NewText), QStringLiteral("Enter your text here:"));
-        QCOMPARE(accessibleLabel(chat->Options()->cboIP), QStringLiteral("IP address"));
-        QCOMPARE(accessibleLabel(chat->Options()->cboPort), QStringLiteral("Remote Port"));
-        QCOMPARE(accessibleLabel(chat->Options()->cboLocalPort), QStringLiteral("Local Port"));
-        QCOMPARE(accessibleName(chat->Options()->optionListen), QStringLiteral("I Want to Listen"));
+        QCOMPARE(accessibleLabel(optionsOf(chat)->cboIP), QStringLiteral("IP address"));
+        QCOMPARE(accessibleLabel(optionsOf(chat)->cboPort), QStringLiteral("Remote Port"));
+        QCOMPARE(accessibleLabel(optionsOf(chat)->cboLocalPort), QStringLiteral("Local Port"));
+        QCOMPARE(accessibleName(optionsOf(chat)->optionListen), QStringLiteral("I Want to Listen"));
         chat->strRemotePort = QStringLiteral("abc");
         MessageBoxes boxes;
         chat->cmdConnect->click();  // fails: the status line changes

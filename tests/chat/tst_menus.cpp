@@ -98,12 +98,12 @@ private slots:
     void optionsCommandShowsTheOneDialogWithoutBlocking()
     {
         openChat(new frmChat);
-        frmOptions *options = chat->Options();
+        frmOptions *options = optionsOf(chat);
         chat->mnuOption->trigger();
         QVERIFY(options->isVisible());
         QVERIFY(!options->isModal());
         chat->mnuOption->trigger();
-        QCOMPARE(chat->Options(), options);
+        QCOMPARE(optionsOf(chat), options);
         QCOMPARE(chat->findChildren<frmOptions *>().size(), 1);
         chat->cmdConnect->click();  // the chat window still works
         QCOMPARE(chat->cmdConnect->text(), QStringLiteral("Disconnect"));
@@ -113,7 +113,8 @@ private slots:
     {
         openChat(new frmChat);
         chat->mnuAbout->trigger();
-        QPointer<frmAbout> about = chat->About();
+        QCOMPARE(aboutBoxes().size(), 1);
+        QPointer<frmAbout> about = aboutBoxes().first();
         QVERIFY(about && about->isVisible());
         QCOMPARE(about->windowTitle(), QStringLiteral("About Brindlet"));
         QCOMPARE(about->lblTitle->text(), QStringLiteral("Brindlet"));
@@ -121,13 +122,14 @@ private slots:
         QCOMPARE(about->lblDescription->text(), QStringLiteral("Brindlet is a chat program"));
         QCOMPARE(about->lblDisclaimer->text(), QStringLiteral("Warning: ..."));
         chat->mnuAbout->trigger();
-        QCOMPARE(chat->About(), about.data());
+        QCOMPARE(aboutBoxes(), QList<frmAbout *>{about.data()});
 
         QVERIFY(QTest::qWaitForWindowActive(about));
         QTest::keyClick(about, Qt::Key_Escape);
         QTRY_VERIFY(!about);
         chat->mnuAbout->trigger();
-        about = chat->About();
+        QCOMPARE(aboutBoxes().size(), 1);
+        about = aboutBoxes().first();
         QCOMPARE(about->lblVersion->text(), QStringLiteral("Version " PROJECT_VERSION));
         about->cmdOK->click();
         QTRY_VERIFY(!about);
@@ -164,14 +166,16 @@ private slots:
         QVERIFY2(contrast(peer, white) >= 4.5 && peer.red() < 60, qPrintable(peer.name()));
 
         chat->mnuAbout->trigger();
-        const QImage title = chat->About()->lblTitle->grab().toImage();
+        frmAbout *about = aboutBoxes().value(0);
+        QVERIFY(about);
+        const QImage title = about->lblTitle->grab().toImage();
         const QColor background = title.pixelColor(title.width() - 1, title.height() - 1);
         QVERIFY2(contrast(strongest(title, background, [](QColor) { return true; }), background) >= 4.5,
                  qPrintable(background.name()));
-        QCOMPARE(chat->About()->lblTitle->palette().color(QPalette::WindowText), QColor(Qt::black));
-        const QPalette button = chat->About()->cmdOK->palette();
+        QCOMPARE(about->lblTitle->palette().color(QPalette::WindowText), QColor(Qt::black));
+        const QPalette button = about->cmdOK->palette();
         QVERIFY(contrast(button.color(QPalette::ButtonText), button.color(QPalette::Button)) >= 4.5);
-        chat->About()->cmdOK->click();
+        about->cmdOK->click();
     }
 
     void ctrlXClosesFromTheInputBoxWithoutCutting()

@@ -1,4 +1,5 @@
 // The chat window as it opens, and the hidden Options dialog behind it.
+#include "ChatWindow.h"
 #include "chat/frmChat.h"
 #include "components/desktop/App.h"
 #include "components/forms/Forms.h"
@@ -71,7 +72,7 @@ private slots:
 
     void optionsDialogIsLoadedHiddenInConnectMode()
     {
-        frmOptions *options = chat->Options();
+        frmOptions *options = optionsOf(chat);
         QVERIFY(options);
         QVERIFY(!options->isVisible());
         QCOMPARE(Forms::Item(Forms::Count() - 2), chat.data());
@@ -143,7 +144,7 @@ private slots:
 
     void optionsDialogHasItsDesignGeometry()
     {
-        frmOptions *options = chat->Options();
+        frmOptions *options = optionsOf(chat);
         QCOMPARE(options->size(), QSize(Twips::ToPixelsX(6150), Twips::ToPixelsY(3930)));
         // The option buttons lie on their frames' top edges, above them.
         QCOMPARE(Twips::Top(options->optionConnect), Twips::Top(options->framConnect));
@@ -170,7 +171,7 @@ private slots:
 
     void selectingAnOptionSwitchesTheSides()
     {
-        frmOptions *options = chat->Options();
+        frmOptions *options = optionsOf(chat);
         options->optionListen->setChecked(true);
         QVERIFY(!options->optionConnect->isChecked());
         QVERIFY(!options->framConnect->isEnabled());

@@ -1,6 +1,7 @@
 // What the Options dialog does with the user's choices, under keyboard and mouse.
 #include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
+#include "ChatWindow.h"
 #include "chat/frmChat.h"
 #include "components/forms/StatusBar.h"
 #include "options/frmOptions.h"
@@ -47,7 +48,7 @@ private slots:
         chat = new frmChat(listener, data);
         chat->show();
         chat->mnuOption->trigger();
-        options = chat->Options();
+        options = optionsOf(chat);
         QVERIFY(options->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(options));
     }

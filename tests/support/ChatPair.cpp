@@ -1,5 +1,6 @@
 #include "ChatPair.h"
 
+#include "ChatWindow.h"
 #include "Ports.h"
 #include "components/network/StreamSocket.h"
 #include "components/network/TcpStreamSocket.h"
@@ -25,7 +26,7 @@ ChatPair::~ChatPair()
 void ChatPair::listen()
 {
     listener->strLocalPort = QStringLiteral("0");
-    listener->Options()->optionListen->setChecked(true);
+    optionsOf(listener)->optionListen->setChecked(true);
     listener->cmdConnect->setText(QStringLiteral("Listen"));
     listener->cmdConnect->click();
 }

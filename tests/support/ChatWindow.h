@@ -1,6 +1,8 @@
 #pragma once
 
+#include "about/frmAbout.h"
 #include "chat/frmChat.h"
+#include "options/frmOptions.h"
 #include "components/text/PartsPerTurn.h"
 #include "components/forms/StatusBar.h"
 #include "components/text/TextBox.h"
@@ -8,6 +10,23 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
+
+// The chat window's Options dialog, which it makes, hidden, as it opens.
+inline frmOptions *optionsOf(const frmChat *chat)
+{
+    return chat->findChild<frmOptions *>();
+}
+
+// The About boxes open, or closed but not gone yet.
+inline QList<frmAbout *> aboutBoxes()
+{
+    QList<frmAbout *> boxes;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        if (auto *about = qobject_cast<frmAbout *>(window))
+            boxes << about;
+    }
+    return boxes;
+}
 
 // The chat window's status line.
 inline QString status(const frmChat *chat)

@@ -1,10 +1,18 @@
 #pragma once
 
+#include "chat/Transcript.h"
 #include "components/text/RichTextBox.h"
 
 #include <QStringList>
 #include <QTextBlock>
 #include <QTextCursor>
+
+// Appends a whole entry and its line break at once, as the chat window's
+// writer does a part at a time.
+inline void appendToTranscript(RichTextBox &transcript, const QString &text, bool own)
+{
+    writeToTranscript(transcript, text + QStringLiteral("\r\n"), own, false);
+}
 
 // The character format of the transcript's character at a Text offset.
 inline QTextCharFormat formatAt(RichTextBox &box, qsizetype offset)

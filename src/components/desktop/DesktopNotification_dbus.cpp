@@ -1,5 +1,6 @@
 #include "components/desktop/DesktopNotification.h"
 
+#include "components/core/Diagnostics.h"
 #include "components/desktop/App.h"
 
 #include <QDBusConnection>
@@ -7,6 +8,8 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QPointer>
+#include <QTimer>
+#include <optional>
 
 namespace {
 
@@ -25,32 +28,69 @@ void closeNotification(uint id)
     QDBusConnection::sessionBus().send(methodCall(QStringLiteral("CloseNotification")) << id);
 }
 
+// The notification as the Notifications service shows it.
+class DBusNotification : public DesktopNotification
+{
+    Q_OBJECT
+
+public:
+    explicit DBusNotification(QObject *parent);
+    ~DBusNotification() override;
+
+    void show(const QString &summary, const QString &body) override;
+
+private slots:
+    void onActionInvoked(uint id, const QString &action);
+
+private:
+    struct Content
+    {
+        QString summary;
+        QString body;
+    };
+
+    void sendWaiting();
+    void onShown(uint id);
+
+    QTimer m_pace;
+    // What the service has not heard yet.
+    std::optional<Content> m_waiting;
+    // The service's id for the notification; 0 until its first answer.
+    uint m_id = 0;
+    bool m_answerAwaited = false;
+};
+
 }  // namespace
 
-DesktopNotification::DesktopNotification(QObject *parent)
-    : QObject(parent)
+DesktopNotification *DesktopNotification::create(QObject *parent)
+{
+    return new DBusNotification(parent);
+}
+
+DBusNotification::DBusNotification(QObject *parent)
+    : DesktopNotification(parent)
 {
     m_pace.setSingleShot(true);
     m_pace.setInterval(updateInterval);
-    connect(&m_pace, &QTimer::timeout, this, &DesktopNotification::sendWaiting);
+    connect(&m_pace, &QTimer::timeout, this, &DBusNotification::sendWaiting);
     QDBusConnection::sessionBus().connect(service, path, interface, QStringLiteral("ActionInvoked"), this,
                                           SLOT(onActionInvoked(uint, QString)));
 }
 
-DesktopNotification::~DesktopNotification()
+DBusNotification::~DBusNotification()
 {
     // A notification still on its way is closed when the service answers.
     if (m_id != 0)
         closeNotification(m_id);
 }
 
-void DesktopNotification::show(const QString &summary, const QString &body)
+void DBusNotification::show(const QString &summary, const QString &body)
 {
     m_waiting = Content{summary, body};
     sendWaiting();
 }
 
-void DesktopNotification::sendWaiting()
+void DBusNotification::sendWaiting()
 {
     if (!m_waiting || m_answerAwaited || m_pace.isActive())
         return;
@@ -71,6 +111,8 @@ void DesktopNotification::sendWaiting()
     connect(answer, &QDBusPendingCallWatcher::finished, answer, [answer, notification = QPointer(this)] {
         answer->deleteLater();
         const QDBusPendingReply<uint> reply = *answer;
+        if (reply.isError())
+            qCDebug(lcDesktop) << "the notification service answered:" << reply.error().message();
         const uint id = reply.isValid() ? reply.value() : 0;
         if (notification)
             notification->onShown(id);
@@ -79,15 +121,17 @@ void DesktopNotification::sendWaiting()
     });
 }
 
-void DesktopNotification::onShown(uint id)
+void DBusNotification::onShown(uint id)
 {
     m_answerAwaited = false;
     m_id = id;
     sendWaiting();
 }
 
-void DesktopNotification::onActionInvoked(uint id, const QString &action)
+void DBusNotification::onActionInvoked(uint id, const QString &action)
 {
     if (id != 0 && id == m_id && action == defaultAction)
         emit activated();
 }
+
+#include "DesktopNotification_dbus.moc"
