@@ -95,10 +95,7 @@ int takeFlood(const QString &port, qint64 lines)
 
 int main(int argc, char *argv[])
 {
-    // Every window is started as the program starts its own.
-    App::MapBigBlocks();
-    QApplication app(argc, argv);
-    App::SetUp();
+    const auto application = App::Start(argc, argv);  // as the program starts
     const QByteArray mode = argc > 1 ? argv[1] : "chat";
     if (mode == "flood")
         return takeFlood(QString::fromLatin1(argc > 2 ? argv[2] : ""), argc > 3 ? QByteArray(argv[3]).toLongLong() : 0);

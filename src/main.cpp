@@ -6,9 +6,7 @@
 
 int main(int argc, char *argv[])
 {
-    App::MapBigBlocks();
-    QApplication app(argc, argv);
-    App::SetUp();
+    const auto application = App::Start(argc, argv);
     const SystemEnd endsWhenAsked;
     (new frmChat)->show();
     return QApplication::exec();

@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(box.Text(), QStringLiteral("abc"));
 
         box.SetText(QStringLiteral("a"));
-        const QString big(2 * TextBox::longestTextKeptForUndo, u'p');
+        const QString big(2 * TextBox::mostPastedForUndo, u'p');
         const auto heldCharacters = [&] { return QTextDocumentPrivate::get(box.document())->buffer().size(); };
         QApplication::clipboard()->setText(big);
         for (int paste = 0; paste < 4; ++paste) {
@@ -126,7 +126,7 @@ private slots:
     void pastesKeepOneBigTextForUndoAndTakeEveryLineBreak()
     {
         TextBox box;
-        box.SetText(QString(TextBox::longestTextKeptForUndo + 1, u'a'));
+        box.SetText(QString(TextBox::mostPastedForUndo + 1, u'a'));
         box.selectAll();
         QApplication::clipboard()->setText(QStringLiteral("a\u2029b\u2028c"));
         box.paste();

@@ -30,11 +30,14 @@ void App::MapBigBlocks()
 #endif
 }
 
-void App::SetUp()
+std::unique_ptr<QApplication> App::Start(int &argc, char **argv)
 {
+    MapBigBlocks();
+    auto application = std::make_unique<QApplication>(argc, argv);
     QApplication::setStyle(new ContrastStyle);
     QApplication::setApplicationName(Title());
     QGuiApplication::setDesktopFileName(DesktopFileName());
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3").arg(Major).arg(Minor).arg(Revision));
     QApplication::setWindowIcon(Icon());
+    return application;
 }

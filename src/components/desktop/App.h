@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QApplication>
 #include <QIcon>
 #include <QString>
+#include <memory>
 
 // The program's title, version and icon.
 namespace App {
@@ -17,7 +19,8 @@ inline QString DesktopFileName() { return QStringLiteral("io.brindlet.Brindlet")
 QIcon Icon();
 // Gives blocks of 4 MB and more pages of their own, before the first window.
 void MapBigBlocks();
-// What the program sets up once its QApplication exists, before the first
-// window: the style, the names the desktop knows it by, the version, the icon.
-void SetUp();
+// The program's QApplication, started as the program starts: big blocks
+// mapped from the first, then the style, the names the desktop knows it by,
+// the version and the icon, before the first window.
+std::unique_ptr<QApplication> Start(int &argc, char **argv);
 }

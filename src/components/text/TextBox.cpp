@@ -82,7 +82,7 @@ TextBox::TextBox(QWidget *parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
-    connect(document(), &QTextDocument::contentsChange, this, &TextBox::forgetKeptText);
+    connect(document(), &QTextDocument::contentsChange, this, &TextBox::forgetPastedText);
 }
 
 // The text is asked of the source once: a clipboard owner such as a password
@@ -100,15 +100,15 @@ void TextBox::insertText(const QString &text)
     finishPaste();
 }
 
-// A box that was empty holds just what was pasted into it: Text is kept as
-// that until anything else changes the box, so that Enter after a big paste
+// A box that was empty holds just what was pasted into it: Text is that text
+// until anything else changes the box, so that Enter after a big paste
 // copies nothing, even while the paste still goes in.
 void TextBox::queuePaste(const QString &text)
 {
     if (m_pastes.isEmpty() && document()->isEmpty())
-        m_keptText = asText(text);
+        m_pastedText = asText(text);
     else
-        m_keptText.reset();
+        m_pastedText.reset();
     m_pastes.enqueue(text);
 }
 
@@ -119,7 +119,7 @@ void TextBox::finishPaste()
 
 void TextBox::beginPaste(const QString &text)
 {
-    if (m_pastedIntoHistory + text.size() > longestTextKeptForUndo)
+    if (m_pastedIntoHistory + text.size() > mostPastedForUndo)
         startHistoryAfresh();
     m_pastedIntoHistory += text.size();
     m_paragraph.restart();
@@ -150,10 +150,10 @@ void TextBox::startHistoryAfresh()
     document()->setUndoRedoEnabled(true);
 }
 
-void TextBox::forgetKeptText()
+void TextBox::forgetPastedText()
 {
     if (!m_insertingPart)
-        m_keptText.reset();
+        m_pastedText.reset();
 }
 
 // Line breaks go in as line separators, and a long paragraph as several that
@@ -211,8 +211,8 @@ QString TextBox::textBetween(int from, int to) const
 // of the selection, which its first part replaces, or at the cursor.
 QString TextBox::Text() const
 {
-    if (m_keptText)
-        return *m_keptText;
+    if (m_pastedText)
+        return *m_pastedText;
     const int end = document()->characterCount() - 1;
     if (m_pastes.isEmpty())
         return textBetween(0, end);

@@ -27,7 +27,7 @@ public:
     static constexpr qsizetype pastedPerTurn = 128 * 1024;
     // The undo history keeps at most this many pasted characters, or one
     // longer paste: a paste that would take it further starts it afresh.
-    static constexpr qsizetype longestTextKeptForUndo = 1024 * 1024;
+    static constexpr qsizetype mostPastedForUndo = 1024 * 1024;
 
     explicit TextBox(QWidget *parent = nullptr);
 
@@ -53,7 +53,7 @@ private:
     void finishPaste();
     void beginPaste(const QString &text);
     void startHistoryAfresh();
-    void forgetKeptText();
+    void forgetPastedText();
     void insertPart(const PartsPerTurn::Part &paste);
     void insertLines(QTextCursor &cursor, const QString &text);
     QString textBetween(int from, int to) const;
@@ -63,6 +63,6 @@ private:
     // Characters the pastes since the undo history began have put in.
     qsizetype m_pastedIntoHistory = 0;
     bool m_insertingPart = false;
-    // Text, once what goes into the empty box is in, until anything else changes the box.
-    std::optional<QString> m_keptText;
+    // What was pasted into the empty box: its Text, until anything else changes the box.
+    std::optional<QString> m_pastedText;
 };
