@@ -16,9 +16,9 @@
 #include "TranscriptChecks.h"
 #include "chat/frmChat.h"
 #include "components/desktop/App.h"
+#include "components/network/TcpStreamSocket.h"
 #include "components/text/CodePage.h"
 #include "components/text/RichTextBox.h"
-#include "components/network/TcpStreamSocket.h"
 #include "components/text/TextBox.h"
 
 #include <QApplication>

@@ -12,8 +12,8 @@
 #include "chat/frmChat.h"
 #include "components/desktop/App.h"
 #include "components/forms/Fonts.h"
-#include "components/text/RichTextBox.h"
 #include "components/network/StreamSocket.h"
+#include "components/text/RichTextBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

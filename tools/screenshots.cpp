@@ -1,11 +1,11 @@
 // Renders the program's windows offscreen into PNG files, for the README:
 //   brindlet_screenshots DIRECTORY   ->  chat-window.png, options-dialog.png, about-box.png
-#include "about/frmAbout.h"
 #include "ChatWindow.h"
 #include "TranscriptChecks.h"
+#include "about/frmAbout.h"
 #include "chat/frmChat.h"
-#include "components/text/RichTextBox.h"
 #include "components/forms/StatusBar.h"
+#include "components/text/RichTextBox.h"
 #include "options/frmOptions.h"
 
 #include <QApplication>

@@ -1,11 +1,11 @@
 #include "about/frmAbout.h"
 
 #include "about/BrindletIcon.h"
-#include "components/desktop/App.h"
 #include "components/core/EventBoundary.h"
+#include "components/core/Twips.h"
+#include "components/desktop/App.h"
 #include "components/forms/Fonts.h"
 #include "components/forms/Forms.h"
-#include "components/core/Twips.h"
 
 #include <QLabel>
 #include <QPainter>

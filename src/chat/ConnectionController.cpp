@@ -1,11 +1,11 @@
 // The toggle button: connect, listen or disconnect, by its caption.
 
-#include "chat/frmChat.h"
 #include "chat/WhileAway.h"
+#include "chat/frmChat.h"
 
 #include "components/accessibility/Announcer.h"
-#include "components/core/Diagnostics.h"
 #include "components/core/Conversion.h"
+#include "components/core/Diagnostics.h"
 #include "components/forms/MessageBox.h"
 #include "components/forms/StatusBar.h"
 #include "components/network/StreamSocket.h"

@@ -9,11 +9,11 @@
 
 #include "chat/frmChat.h"
 
-#include "components/forms/PictureBox.h"
-#include "components/text/RichTextBox.h"
-#include "components/forms/StatusBar.h"
-#include "components/text/TextBox.h"
 #include "components/core/Twips.h"
+#include "components/forms/PictureBox.h"
+#include "components/forms/StatusBar.h"
+#include "components/text/RichTextBox.h"
+#include "components/text/TextBox.h"
 
 #include <QLabel>
 

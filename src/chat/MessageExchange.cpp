@@ -1,15 +1,15 @@
 // Sending the input box with Enter and receiving the peer's text, both into
 // the transcript.
 
-#include "chat/frmChat.h"
 #include "chat/Transcript.h"
 #include "chat/WhileAway.h"
+#include "chat/frmChat.h"
 
 #include "components/accessibility/Announcer.h"
 #include "components/core/Diagnostics.h"
 #include "components/forms/MessageBox.h"
-#include "components/text/RichTextBox.h"
 #include "components/network/StreamSocket.h"
+#include "components/text/RichTextBox.h"
 #include "components/text/TextBox.h"
 
 #include <exception>

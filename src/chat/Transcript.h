@@ -1,7 +1,7 @@
 #pragma once
 
-#include "components/text/PartsPerTurn.h"
 #include "components/network/StreamSocket.h"
+#include "components/text/PartsPerTurn.h"
 
 #include <QObject>
 #include <QString>

@@ -6,15 +6,15 @@
 #include "components/accessibility/AccessibleHush.h"
 #include "components/accessibility/Announcer.h"
 #include "components/core/EventBoundary.h"
+#include "components/core/Named.h"
+#include "components/core/Twips.h"
 #include "components/forms/Fonts.h"
 #include "components/forms/Forms.h"
-#include "components/core/Named.h"
 #include "components/forms/PictureBox.h"
-#include "components/text/RichTextBox.h"
 #include "components/forms/StatusBar.h"
 #include "components/network/TcpStreamSocket.h"
+#include "components/text/RichTextBox.h"
 #include "components/text/TextBox.h"
-#include "components/core/Twips.h"
 #include "options/frmOptions.h"
 
 #include <QCloseEvent>

@@ -1,14 +1,14 @@
 #include "options/frmOptions.h"
 
 #include "chat/frmChat.h"
-#include "components/desktop/App.h"
 #include "components/core/EventBoundary.h"
+#include "components/core/Named.h"
+#include "components/core/Twips.h"
+#include "components/desktop/App.h"
 #include "components/forms/Fonts.h"
 #include "components/forms/Forms.h"
-#include "components/core/Named.h"
 #include "components/forms/MessageBox.h"
 #include "components/network/StreamSocket.h"
-#include "components/core/Twips.h"
 
 #include <QComboBox>
 #include <QFocusEvent>

@@ -6,9 +6,9 @@
 #include "MessageBoxes.h"
 #include "Process.h"
 #include "chat/frmChat.h"
-#include "components/text/RichTextBox.h"
 #include "components/forms/StatusBar.h"
 #include "components/network/TcpStreamSocket.h"
+#include "components/text/RichTextBox.h"
 #include "components/text/TextBox.h"
 #include "options/frmOptions.h"
 

@@ -1,13 +1,13 @@
 // Every path through the program from the keyboard alone, and what a screen
 // reader is told about each control.
 #include "ChatPair.h"
-#include "MessageBoxes.h"
-#include "components/forms/StatusBar.h"
-#include "about/frmAbout.h"
 #include "ChatWindow.h"
+#include "MessageBoxes.h"
+#include "about/frmAbout.h"
 #include "chat/frmChat.h"
-#include "components/text/RichTextBox.h"
+#include "components/forms/StatusBar.h"
 #include "components/network/StreamSocket.h"
+#include "components/text/RichTextBox.h"
 #include "components/text/TextBox.h"
 #include "options/frmOptions.h"
 

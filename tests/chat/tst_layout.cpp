@@ -1,11 +1,11 @@
 // The column that fills the window, and the splitter bar that moves the
 // boundary between transcript and input box. 15 twips a pixel, status bar 255.
 #include "chat/frmChat.h"
-#include "components/forms/PictureBox.h"
-#include "components/text/RichTextBox.h"
-#include "components/forms/StatusBar.h"
-#include "components/text/TextBox.h"
 #include "components/core/Twips.h"
+#include "components/forms/PictureBox.h"
+#include "components/forms/StatusBar.h"
+#include "components/text/RichTextBox.h"
+#include "components/text/TextBox.h"
 
 #include <QLabel>
 #include <QMouseEvent>

@@ -6,9 +6,9 @@
 #include "RawPeer.h"
 #include "about/frmAbout.h"
 #include "chat/frmChat.h"
+#include "components/desktop/SystemEnd.h"
 #include "components/forms/Forms.h"
 #include "components/text/RichTextBox.h"
-#include "components/desktop/SystemEnd.h"
 #include "components/text/TextBox.h"
 #include "options/frmOptions.h"
 

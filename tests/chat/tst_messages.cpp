@@ -9,9 +9,9 @@
 #include "chat/Transcript.h"
 #include "chat/frmChat.h"
 #include "components/accessibility/Announcer.h"
+#include "components/forms/StatusBar.h"
 #include "components/text/CodePage.h"
 #include "components/text/RichTextBox.h"
-#include "components/forms/StatusBar.h"
 #include "components/text/TextBox.h"
 
 #include <QClipboard>

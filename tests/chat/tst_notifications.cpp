@@ -3,8 +3,8 @@
 #include "ChatPair.h"
 #include "ChatWindow.h"
 #include "RawPeer.h"
-#include "components/text/RichTextBox.h"
 #include "components/network/StreamSocket.h"
+#include "components/text/RichTextBox.h"
 #include "components/text/TextBox.h"
 
 #include <QDBusConnection>

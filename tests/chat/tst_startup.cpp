@@ -1,14 +1,14 @@
 // The chat window as it opens, and the hidden Options dialog behind it.
 #include "ChatWindow.h"
 #include "chat/frmChat.h"
+#include "components/core/Twips.h"
 #include "components/desktop/App.h"
 #include "components/forms/Forms.h"
 #include "components/forms/PictureBox.h"
-#include "components/text/RichTextBox.h"
 #include "components/forms/StatusBar.h"
 #include "components/network/StreamSocket.h"
+#include "components/text/RichTextBox.h"
 #include "components/text/TextBox.h"
-#include "components/core/Twips.h"
 #include "options/frmOptions.h"
 
 #include <QComboBox>

@@ -1,12 +1,12 @@
 // Twips geometry, text-to-number conversion and the collection of loaded windows.
+#include "ChatWindow.h"
+#include "MessageBoxes.h"
 #include "components/core/ComponentError.h"
 #include "components/core/Conversion.h"
+#include "components/core/Twips.h"
 #include "components/forms/Forms.h"
 #include "components/forms/MessageBox.h"
 #include "components/text/TextBox.h"
-#include "components/core/Twips.h"
-#include "ChatWindow.h"
-#include "MessageBoxes.h"
 
 #include <QApplication>
 #include <QClipboard>

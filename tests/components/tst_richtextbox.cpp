@@ -1,7 +1,7 @@
+#include "TranscriptChecks.h"
 #include "chat/Transcript.h"
 #include "components/text/CodePage.h"
 #include "components/text/RichTextBox.h"
-#include "TranscriptChecks.h"
 
 #include <QApplication>
 #include <QClipboard>

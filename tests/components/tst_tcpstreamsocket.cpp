@@ -1,7 +1,7 @@
 // The TCP stream socket against raw loopback peers.
+#include "Ports.h"
 #include "components/core/ComponentError.h"
 #include "components/network/TcpStreamSocket.h"
-#include "Ports.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>

@@ -3,8 +3,8 @@
 // arrival, selections), checked after each against a plain model of what was
 // appended, at a small bound so that entries leave from the top.
 #include "FuzzCheck.h"
-#include "chat/Transcript.h"
 #include "TranscriptChecks.h"
+#include "chat/Transcript.h"
 #include "components/text/CodePage.h"
 #include "components/text/RichTextBox.h"
 

@@ -1,7 +1,7 @@
 // What the Options dialog does with the user's choices, under keyboard and mouse.
+#include "ChatWindow.h"
 #include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
-#include "ChatWindow.h"
 #include "chat/frmChat.h"
 #include "components/forms/StatusBar.h"
 #include "options/frmOptions.h"

@@ -2,15 +2,15 @@
 // answering. Loopback only; every loop stops by itself.
 #include "ChatPair.h"
 #include "ChatWindow.h"
+#include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
 #include "Process.h"
 #include "RawPeer.h"
 #include "StallWatch.h"
 #include "chat/frmChat.h"
-#include "components/text/CodePage.h"
-#include "FakeStreamSocket.h"
-#include "components/text/RichTextBox.h"
 #include "components/forms/StatusBar.h"
+#include "components/text/CodePage.h"
+#include "components/text/RichTextBox.h"
 #include "components/text/TextBox.h"
 
 #include <QApplication>

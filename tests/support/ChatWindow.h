@@ -2,10 +2,10 @@
 
 #include "about/frmAbout.h"
 #include "chat/frmChat.h"
-#include "options/frmOptions.h"
-#include "components/text/PartsPerTurn.h"
 #include "components/forms/StatusBar.h"
+#include "components/text/PartsPerTurn.h"
 #include "components/text/TextBox.h"
+#include "options/frmOptions.h"
 
 #include <QApplication>
 #include <QKeyEvent>

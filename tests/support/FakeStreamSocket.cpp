@@ -1,7 +1,7 @@
 #include "FakeStreamSocket.h"
 
-#include "components/text/CodePage.h"
 #include "components/core/ComponentError.h"
+#include "components/text/CodePage.h"
 
 void FakeStreamSocket::SetRemoteHost(const QString &host) { calls << QStringLiteral("RemoteHost=") + host; }
 void FakeStreamSocket::SetRemotePort(qint32 port) { calls << QStringLiteral("RemotePort=%1").arg(port); }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "components/network/AddressRace.h"
-#include "components/text/PartsPerTurn.h"
 #include "components/network/StreamSocket.h"
+#include "components/text/PartsPerTurn.h"
 
 #include <QHash>
 #include <QPointer>
