@@ -3,6 +3,7 @@
 #include "components/core/ComponentError.h"
 #include "components/network/TcpStreamSocket.h"
 
+#include <QLoggingCategory>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -244,6 +245,30 @@ private slots:
         QCOMPARE(connected.count(), 0);
         socket.Close();
         QCOMPARE(socket.State(), StreamSocket::sckClosed);
+    }
+
+    void aDialsFailureIsLoggedOnlyWhenAsked()
+    {
+        static QStringList logged;
+        const QtMessageHandler previous = qInstallMessageHandler(
+            [](QtMsgType, const QMessageLogContext &context, const QString &message) {
+                logged << QString::fromLatin1(context.category) + u' ' + message;
+            });
+        for (const bool asked : {false, true}) {
+            QLoggingCategory::setFilterRules(asked ? QStringLiteral("brindlet.network.debug=true") : QString());
+            logged.clear();
+            TcpStreamSocket socket;
+            const ErrorSeen *errors = watchErrors(socket);
+            const RefusingPort refusing;
+            socket.SetRemoteHost(QStringLiteral("127.0.0.1"));
+            socket.SetRemotePort(refusing.port());
+            socket.Connect();
+            QTRY_COMPARE(errors->number, 10061);
+            QCOMPARE(logged.filter(QStringLiteral("brindlet.network dialling")).filter(QStringLiteral("10061")).size(),
+                     asked ? 1 : 0);
+        }
+        QLoggingCategory::setFilterRules(QString());
+        qInstallMessageHandler(previous);
     }
 
     void callsThatCannotBeCarriedOutThrowAtOnce()

@@ -4,6 +4,7 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <iterator>
+#include <utility>
 
 // A failure as the user sees it: its conventional (Winsock) number and description.
 struct SocketErrorText
@@ -49,26 +50,21 @@ inline SocketErrorText text(int number)
 // The number of a failure Qt reports by its kind.
 inline int numberOf(QAbstractSocket::SocketError error)
 {
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return 10061;
-    case QAbstractSocket::SocketTimeoutError:
-        return timedOut;
-    case QAbstractSocket::AddressInUseError:
-        return 10048;
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return 10049;
-    case QAbstractSocket::SocketAccessError:
-        return 10013;
-    case QAbstractSocket::SocketResourceError:
-        return noBufferSpace;
-    case QAbstractSocket::NetworkError:
-        return 10050;
-    case QAbstractSocket::UnsupportedSocketOperationError:
-        return 10045;
-    default:
-        return failed;
+    static constexpr std::pair<QAbstractSocket::SocketError, int> numbers[] = {
+        {QAbstractSocket::ConnectionRefusedError, 10061},
+        {QAbstractSocket::SocketTimeoutError, timedOut},
+        {QAbstractSocket::AddressInUseError, 10048},
+        {QAbstractSocket::SocketAddressNotAvailableError, 10049},
+        {QAbstractSocket::SocketAccessError, 10013},
+        {QAbstractSocket::SocketResourceError, noBufferSpace},
+        {QAbstractSocket::NetworkError, 10050},
+        {QAbstractSocket::UnsupportedSocketOperationError, 10045},
+    };
+    for (const auto &[kind, number] : numbers) {
+        if (kind == error)
+            return number;
     }
+    return failed;
 }
 
 }  // namespace SocketErrors
