@@ -489,7 +489,7 @@ private slots:
             QTRY_VERIFY(errors->number);
             QCOMPARE(errors->number, number);
             dialler->Close();
-            dialler->disconnect(dialler);  // the next failure is watched afresh
+            QObject::disconnect(dialler, &StreamSocket::Error, nullptr, nullptr);  // the next failure is watched afresh
         }
         ::close(full);
         QCOMPARE(connected.count(), 1);
