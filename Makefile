@@ -9,6 +9,9 @@
 #   make package    Brindlet's Debian source and binary packages in build/package, checked by lintian
 #   make test-releases  make test in clean roots of Debian 12, 13 and unstable, one line each (as root)
 #   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
+#   make windows    Brindlet for Windows, cross-built with MinGW-w64, as a zip in build/windows;
+#                   Qt for Windows is built once into ~/.cache/brindlet (BRINDLET_QT_MINGW_TAR
+#                   names a tar file of one built before, to unpack instead)
 
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 FUZZ_TARGETS := codepage ports transcript
@@ -17,7 +20,7 @@ BUILD := build
 JOBS ?= 2
 VERSION = $(shell dpkg-parsechangelog -S Version)
 
-.PHONY: deps build run test bench test-asan test-releases package fuzz clean
+.PHONY: deps build run test bench test-asan test-releases package fuzz windows clean
 
 deps:
 	sh tools/install-packages.sh
@@ -69,3 +72,15 @@ fuzz: deps
 
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz
+
+# The icon is drawn by the build machine's own tool, from the native build.
+windows: build
+	sh tools/install-packages.sh g++-mingw-w64-x86-64-posix ninja-build zip
+	qt=$$(sh tools/windows-qt.sh) && \
+	QT_WIN_PREFIX=$$qt cmake -S . -B $(BUILD)/windows -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+		-DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
+		-DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/tools/mingw-w64-x86_64.cmake \
+		-DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+		-DBRINDLET_ICON_TOOL=$(CURDIR)/$(BUILD)/tools/brindlet_icons && \
+	cmake --build $(BUILD)/windows -j$(JOBS) && \
+	sh tools/windows-package.sh $(BUILD)/windows $$qt $$(dpkg-parsechangelog -S Version | sed 's/-.*//')

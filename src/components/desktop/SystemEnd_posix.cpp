@@ -62,11 +62,3 @@ SystemEnd::~SystemEnd()
     if (m_asked)
         handleAskingSignals(SIG_DFL);
 }
-
-void SystemEnd::onAsked()
-{
-    if (std::exchange(m_ending, true))
-        QCoreApplication::quit();
-    else
-        QApplication::closeAllWindows();
-}

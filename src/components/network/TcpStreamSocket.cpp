@@ -207,10 +207,13 @@ void TcpStreamSocket::onSocketError()
 
 void TcpStreamSocket::raiseError(int errorNumber)
 {
-    const SocketErrorText text = SocketErrors::text(errorNumber);
-    qCDebug(lcNetwork) << objectName() << "failed:" << text.number << text.description;
+    const SocketErrorText known = SocketErrors::text(errorNumber);
+    const QString systemDescription = known.number == errorNumber ? QString() : SystemSocket::errorDescription(errorNumber);
+    const qint16 number = systemDescription.isEmpty() ? known.number : qint16(errorNumber);
+    const QString description = systemDescription.isEmpty() ? QString::fromLatin1(known.description) : systemDescription;
+    qCDebug(lcNetwork) << objectName() << "failed:" << number << description;
     m_state = sckError;
-    RaiseError(text.number, QString::fromLatin1(text.description));
+    RaiseError(number, description);
 }
 
 // Data the peer never acknowledges: the system alone would retry for a
