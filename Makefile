@@ -9,6 +9,8 @@
 #   make package    Brindlet's Debian source and binary packages in build/package, checked by lintian
 #   make test-releases  make test in clean roots of Debian 12, 13 and unstable, one line each (as root)
 #   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
+#   make test-windows  the test suite's Windows build under Wine, headless, and the Windows
+#                   program under Wine talking to the Linux one and to nc
 #   make windows    Brindlet for Windows, cross-built with MinGW-w64, as a zip in build/windows;
 #                   Qt for Windows is built once into ~/.cache/brindlet (BRINDLET_QT_MINGW_TAR
 #                   names a tar file of one built before, to unpack instead)
@@ -20,7 +22,7 @@ BUILD := build
 JOBS ?= 2
 VERSION = $(shell dpkg-parsechangelog -S Version)
 
-.PHONY: deps build run test bench test-asan test-releases package fuzz windows clean
+.PHONY: deps build run test bench test-asan test-releases package fuzz windows test-windows clean
 
 deps:
 	sh tools/install-packages.sh
@@ -73,14 +75,24 @@ fuzz: deps
 clean:
 	rm -rf $(BUILD) $(BUILD)-asan $(BUILD)-fuzz
 
-# The icon is drawn by the build machine's own tool, from the native build.
-windows: build
-	sh tools/install-packages.sh g++-mingw-w64-x86-64-posix ninja-build zip
-	qt=$$(sh tools/windows-qt.sh) && \
-	QT_WIN_PREFIX=$$qt cmake -S . -B $(BUILD)/windows -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+# The cross build, in $(BUILD)/windows: Qt for Windows, the tool chain, and the
+# icon drawn by the build machine's own tool, from the native build.
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix ninja-build zip wine64 wine xvfb xauth netcat-openbsd
+windows-configure = qt=$$(sh tools/windows-qt.sh) && \
+	QT_WIN_PREFIX=$$qt cmake -S . -B $(BUILD)/windows -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$(1) \
 		-DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
 		-DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/tools/mingw-w64-x86_64.cmake \
 		-DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+		-DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/tools/wine-test.sh \
 		-DBRINDLET_ICON_TOOL=$(CURDIR)/$(BUILD)/tools/brindlet_icons && \
-	cmake --build $(BUILD)/windows -j$(JOBS) && \
+	cmake --build $(BUILD)/windows -j$(JOBS)
+
+windows: build
+	sh tools/install-packages.sh $(WINDOWS_PACKAGES)
+	$(call windows-configure,OFF) && \
 	sh tools/windows-package.sh $(BUILD)/windows $$qt $$(dpkg-parsechangelog -S Version | sed 's/-.*//')
+
+test-windows: build
+	sh tools/install-packages.sh $(WINDOWS_PACKAGES)
+	$(call windows-configure,ON) && \
+	cd $(BUILD)/windows && QT_WIN_PREFIX=$$qt xvfb-run -a ctest --output-on-failure -j$(JOBS)

@@ -4,7 +4,9 @@
 #include "ChatWindow.h"
 #include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
-#include "Process.h"
+#ifdef Q_OS_LINUX
+#include "Process.h"  // the descriptors as Linux lists them
+#endif
 #include "chat/frmChat.h"
 #include "components/forms/StatusBar.h"
 #include "components/network/TcpStreamSocket.h"
@@ -278,6 +280,9 @@ private slots:
 
     void aBurstOfRequestsLeavesOneConversationAndNoLeaks()
     {
+#ifndef Q_OS_LINUX
+        QSKIP("counts the descriptors the process holds, which only Linux lists (in /proc)");
+#else
         ChatPair pair;
         pair.listen();
         const int descriptorsBefore = openDescriptors();
@@ -290,6 +295,7 @@ private slots:
         QTRY_COMPARE(openDescriptors(), descriptorsBefore);
         pair.listener->cmdConnect->click();
         QTRY_COMPARE(openDescriptors(), descriptorsBefore - 1);  // the listening socket is gone too
+#endif
     }
 
     void socketStateTexts_data()

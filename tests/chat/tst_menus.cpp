@@ -22,9 +22,11 @@
 #include <QTimer>
 #include <cmath>
 #include <csignal>
+#include <functional>
+#ifdef Q_OS_LINUX
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <functional>
+#endif
 
 namespace {
 
@@ -249,6 +251,10 @@ private slots:
 
     void theSystemAsksTheProgramToEndAsExitDoes()
     {
+#ifndef Q_OS_LINUX
+        QSKIP("asks by a signal and reads the peer's TCP state as Linux shows it; Windows asks by ending the "
+              "session, which a test cannot do");
+#else
         QFETCH(bool, peerReads);
         const SystemEnd endsWhenAsked;
         RawPeer peer({.linger = std::chrono::minutes(10)});
@@ -277,6 +283,7 @@ private slots:
             QTRY_VERIFY(::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 && info.tcpi_state != TCP_ESTABLISHED);
             QCOMPARE(info.tcpi_state, TCP_CLOSE);  // reset, not the orderly close of a text sent whole
         }
+#endif
     }
 
     // The Ctrl of Ctrl+X, pressed alone, leaves a big paste going in a part a
