@@ -135,9 +135,11 @@ void frmChat::buildMenus()
 // Opens with the design client size, its top-left corner where the design puts it.
 void frmChat::placeWindow()
 {
-    const int menuHeight = menuBar()->sizeHint().height();
-    setGeometry(Twips::ToPixelsX(6360), Twips::ToPixelsY(1395) - menuHeight, Twips::ToPixelsX(5685),
-                Twips::ToPixelsY(4845) + menuHeight);
+    // The menu bar takes the height it has at the window's width, which the
+    // Windows style makes a pixel more than its size hint.
+    const int width = Twips::ToPixelsX(5685);
+    const int menuHeight = menuBar()->heightForWidth(width);
+    setGeometry(Twips::ToPixelsX(6360), Twips::ToPixelsY(1395) - menuHeight, width, Twips::ToPixelsY(4845) + menuHeight);
 }
 
 void frmChat::wireEvents()
