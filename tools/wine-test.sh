@@ -12,6 +12,9 @@ export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/brindlet/wine}
 export WINEDEBUG=-all
 export WINEPATH="$(winepath -w "$QT_WIN_PREFIX/bin");$(winepath -w "$runtime");$(winepath -w /usr/x86_64-w64-mingw32/lib)"
 export QT_PLUGIN_PATH="$(winepath -w "$QT_WIN_PREFIX/plugins")"
+# The first test to run makes the prefix; the others wait for it.
+mkdir -p "$(dirname "$WINEPREFIX")"
+[ -f "$WINEPREFIX/system.reg" ] || flock "$WINEPREFIX.lock" sh -c '[ -f "$WINEPREFIX/system.reg" ] || wineboot -i'
 output=$(mktemp --suffix=.txt)
 case $(basename "$program") in
     tst_*) wine "$program" "$@" -o "$(winepath -w "$output"),txt" ;;

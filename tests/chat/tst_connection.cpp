@@ -4,6 +4,7 @@
 #include "ChatWindow.h"
 #include "FakeStreamSocket.h"
 #include "MessageBoxes.h"
+#include "Wine.h"
 #ifdef Q_OS_LINUX
 #include "Process.h"  // the descriptors as Linux lists them
 #endif
@@ -244,6 +245,8 @@ private slots:
 
     void refusedConnectEndsInTheErrorHandler()
     {
+        if (runsUnderWine())
+            QSKIP("Wine reports nothing of a refused dial that waits for its answer; the dial times out instead");
         QTcpServer probe;
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         const quint16 closedPort = probe.serverPort();
