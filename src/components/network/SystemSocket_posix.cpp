@@ -1,14 +1,10 @@
 // The sockets of a POSIX system: Linux, which also has TCP_INFO.
 
 #include "components/network/SocketErrors.h"
+#include "components/network/SystemAddresses.h"
 #include "components/network/SystemSocket.h"
 
-#include <QNetworkInterface>
-
 #include <cerrno>
-#include <cstring>
-#include <netdb.h>
-#include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -36,36 +32,6 @@ int errorNumber(int systemError)
     return systemError == 0 ? 0 : SocketErrors::failed;
 }
 
-struct SocketAddress
-{
-    sockaddr_storage storage{};
-    socklen_t size = 0;
-};
-
-SocketAddress socketAddress(const QHostAddress &address, quint16 port)
-{
-    SocketAddress result;
-    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-        auto &ipv4 = reinterpret_cast<sockaddr_in &>(result.storage);
-        ipv4.sin_family = AF_INET;
-        ipv4.sin_port = htons(port);
-        ipv4.sin_addr.s_addr = htonl(address.toIPv4Address());
-        result.size = sizeof ipv4;
-    } else {
-        auto &ipv6 = reinterpret_cast<sockaddr_in6 &>(result.storage);
-        ipv6.sin6_family = AF_INET6;
-        ipv6.sin6_port = htons(port);
-        const Q_IPV6ADDR bytes = address.toIPv6Address();
-        std::memcpy(&ipv6.sin6_addr, &bytes, sizeof bytes);
-        bool numbered = false;
-        ipv6.sin6_scope_id = address.scopeId().toUInt(&numbered);
-        if (!numbered && !address.scopeId().isEmpty())
-            ipv6.sin6_scope_id = QNetworkInterface::interfaceIndexFromName(address.scopeId());
-        result.size = sizeof ipv6;
-    }
-    return result;
-}
-
 void setOption(SystemSocket::Descriptor descriptor, int level, int name, int value)
 {
     ::setsockopt(int(descriptor), level, name, &value, sizeof value);
@@ -84,7 +50,7 @@ Dialling dial(const QHostAddress &address, quint16 port)
         dialling.error = errorNumber(errno);
         return dialling;
     }
-    const SocketAddress to = socketAddress(address, port);
+    const SystemAddresses::SocketAddress to = SystemAddresses::socketAddress(address, port);
     if (::connect(int(dialling.descriptor), reinterpret_cast<const sockaddr *>(&to.storage), to.size) != 0) {
         dialling.inProgress = errno == EINPROGRESS;
         dialling.error = dialling.inProgress ? 0 : errorNumber(errno);
@@ -107,21 +73,7 @@ void close(Descriptor descriptor)
 
 QList<QHostAddress> lookUp(const QByteArray &asciiName)
 {
-    QList<QHostAddress> found;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_ADDRCONFIG;
-    addrinfo *results = nullptr;
-    if (::getaddrinfo(asciiName.constData(), nullptr, &hints, &results) != 0)
-        return found;
-    for (const addrinfo *result = results; result; result = result->ai_next) {
-        const QHostAddress address(result->ai_addr);
-        if (!found.contains(address))
-            found << address;
-    }
-    ::freeaddrinfo(results);
-    return found;
+    return SystemAddresses::resolve(asciiName);
 }
 
 void keepAlive(Descriptor descriptor, std::chrono::seconds idle, std::chrono::seconds interval, int probes)

@@ -2,13 +2,9 @@
 // know already.
 
 #include "components/network/SocketErrors.h"
+#include "components/network/SystemAddresses.h"
 #include "components/network/SystemSocket.h"
 
-#include <QNetworkInterface>
-
-#include <cstring>
-#include <winsock2.h>
-#include <ws2tcpip.h>
 #include <mstcpip.h>
 
 namespace {
@@ -22,36 +18,6 @@ void startWinsock()
         return WSAStartup(MAKEWORD(2, 2), &data) == 0;
     }();
     Q_UNUSED(started);
-}
-
-struct SocketAddress
-{
-    sockaddr_storage storage{};
-    int size = 0;
-};
-
-SocketAddress socketAddress(const QHostAddress &address, quint16 port)
-{
-    SocketAddress result;
-    if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-        auto &ipv4 = reinterpret_cast<sockaddr_in &>(result.storage);
-        ipv4.sin_family = AF_INET;
-        ipv4.sin_port = htons(port);
-        ipv4.sin_addr.s_addr = htonl(address.toIPv4Address());
-        result.size = sizeof ipv4;
-    } else {
-        auto &ipv6 = reinterpret_cast<sockaddr_in6 &>(result.storage);
-        ipv6.sin6_family = AF_INET6;
-        ipv6.sin6_port = htons(port);
-        const Q_IPV6ADDR bytes = address.toIPv6Address();
-        std::memcpy(&ipv6.sin6_addr, &bytes, sizeof bytes);
-        bool numbered = false;
-        ipv6.sin6_scope_id = address.scopeId().toUInt(&numbered);
-        if (!numbered && !address.scopeId().isEmpty())
-            ipv6.sin6_scope_id = QNetworkInterface::interfaceIndexFromName(address.scopeId());
-        result.size = sizeof ipv6;
-    }
-    return result;
 }
 
 }  // namespace
@@ -71,7 +37,7 @@ Dialling dial(const QHostAddress &address, quint16 port)
     dialling.descriptor = Descriptor(handle);
     u_long nonBlocking = 1;
     ::ioctlsocket(handle, FIONBIO, &nonBlocking);
-    const SocketAddress to = socketAddress(address, port);
+    const SystemAddresses::SocketAddress to = SystemAddresses::socketAddress(address, port);
     if (::connect(handle, reinterpret_cast<const sockaddr *>(&to.storage), to.size) != 0) {
         const int error = WSAGetLastError();
         dialling.inProgress = error == WSAEWOULDBLOCK;
@@ -96,21 +62,7 @@ void close(Descriptor descriptor)
 QList<QHostAddress> lookUp(const QByteArray &asciiName)
 {
     startWinsock();
-    QList<QHostAddress> found;
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_ADDRCONFIG;
-    addrinfo *results = nullptr;
-    if (::getaddrinfo(asciiName.constData(), nullptr, &hints, &results) != 0)
-        return found;
-    for (const addrinfo *result = results; result; result = result->ai_next) {
-        const QHostAddress address(result->ai_addr);
-        if (!found.contains(address))
-            found << address;
-    }
-    ::freeaddrinfo(results);
-    return found;
+    return SystemAddresses::resolve(asciiName);
 }
 
 // Windows sets the idle time and the interval in one call; the number of
