@@ -10,7 +10,7 @@
 #   make test-releases  make test in clean roots of Debian 12, 13 and unstable, one line each (as root)
 #   make fuzz       each fuzz target for FUZZ_SECONDS (60) with libFuzzer, growing tests/fuzz/corpus
 #   make test-windows  the test suite's Windows build under Wine, headless, and the Windows
-#                   program under Wine talking to the Linux one and to nc
+#                   program under Wine talking with the Linux one and with a raw socket
 #   make windows    Brindlet for Windows, cross-built with MinGW-w64, as a zip in build/windows;
 #                   Qt for Windows is built once into ~/.cache/brindlet (BRINDLET_QT_MINGW_TAR
 #                   names a tar file of one built before, to unpack instead)
@@ -77,14 +77,15 @@ clean:
 
 # The cross build, in $(BUILD)/windows: Qt for Windows, the tool chain, and the
 # icon drawn by the build machine's own tool, from the native build.
-WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix ninja-build zip wine64 wine xvfb xauth netcat-openbsd
+WINDOWS_PACKAGES := g++-mingw-w64-x86-64-posix ninja-build dpkg-dev zip wine64 wine xvfb xauth xdotool xclip
 windows-configure = qt=$$(sh tools/windows-qt.sh) && \
 	QT_WIN_PREFIX=$$qt cmake -S . -B $(BUILD)/windows -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=$(1) \
 		-DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
 		-DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/tools/mingw-w64-x86_64.cmake \
 		-DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
 		-DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/tools/wine-test.sh \
-		-DBRINDLET_ICON_TOOL=$(CURDIR)/$(BUILD)/tools/brindlet_icons && \
+		-DBRINDLET_ICON_TOOL=$(CURDIR)/$(BUILD)/tools/brindlet_icons \
+		-DBRINDLET_WINE_CONVERSATION=$(CURDIR)/$(BUILD)/tests/tst_wineconversation && \
 	cmake --build $(BUILD)/windows -j$(JOBS)
 
 windows: build
