@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -17,43 +16,38 @@
 #include <optional>
 #include <unistd.h>
 
+using namespace Qt::Literals::StringLiterals;
+
 namespace {
 
 constexpr int wineTakesItsTime = 60000;  // milliseconds for each step
 
 // Runs a tool to its end; what it printed, or nothing when it failed.
-std::optional<QByteArray> run(const QString &program, const QStringList &arguments)
+std::optional<QString> run(const QStringList &command)
 {
     QProcess tool;
-    tool.start(program, arguments);
+    tool.start(command.first(), command.mid(1));
     if (!tool.waitForFinished(20000) || tool.exitStatus() != QProcess::NormalExit || tool.exitCode() != 0)
         return std::nullopt;
-    return tool.readAllStandardOutput();
+    return QString::fromUtf8(tool.readAllStandardOutput());
 }
 
-QString xdotool(const QStringList &arguments)
-{
-    return QString::fromUtf8(run(QStringLiteral("xdotool"), arguments).value_or(QByteArray())).trimmed();
-}
+QString output(const QStringList &command) { return run(command).value_or(QString()); }
 
-// The X window showing with this caption, if one does.
+QStringList xdotool(const QString &command) { return u"xdotool "_s.append(command).split(u' '); }
+
+// The X window showing with exactly this caption, if one does.
 QString shownWindow(const QString &caption)
 {
-    return xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                    QLatin1Char('^') + QRegularExpression::escape(caption) + QLatin1Char('$')});
+    return output(xdotool(u"search --onlyvisible --name"_s) << u'^' + caption + u'$').trimmed();
 }
 
-QString clipboard()
-{
-    return QString::fromUtf8(run(QStringLiteral("xclip"), {QStringLiteral("-o"), QStringLiteral("-selection"), QStringLiteral("clipboard")})
-                                 .value_or(QByteArray()))
-        .remove(QLatin1Char('\r'));
-}
+QString clipboard() { return output(u"xclip -o -selection clipboard"_s.split(u' ')).remove(u'\r'); }
 
 // Whether something listens on this port, on any address of either kind.
 bool listensOn(quint16 port)
 {
-    QFile table4(QStringLiteral("/proc/net/tcp")), table6(QStringLiteral("/proc/net/tcp6"));
+    QFile table4(u"/proc/net/tcp"_s), table6(u"/proc/net/tcp6"_s);
     if (!table4.open(QIODevice::ReadOnly) || !table6.open(QIODevice::ReadOnly))
         return false;
     const QByteArray local = ':' + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
@@ -82,11 +76,11 @@ public:
     WindowsProgram()
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));  // the test's own windows are off screen; the program's show on the X server
+        environment.remove(u"QT_QPA_PLATFORM"_s);  // the test's own windows are off screen; the program's show
         wine.setProcessEnvironment(environment);
         wine.setProcessChannelMode(QProcess::ForwardedChannels);
         wine.setChildProcessModifier([] { setsid(); });
-        wine.start(QStringLiteral("sh"), {QStringLiteral(WINE_RUN), qEnvironmentVariable("BRINDLET_EXE")});
+        wine.start(u"sh"_s, {QStringLiteral(WINE_RUN), qEnvironmentVariable("BRINDLET_EXE")});
     }
 
     ~WindowsProgram()
@@ -100,30 +94,29 @@ public:
 
     bool showsItsWindow()
     {
-        return QTest::qWaitFor([this] { return !(window = shownWindow(QStringLiteral("Brindlet"))).isEmpty(); }, wineTakesItsTime);
+        return QTest::qWaitFor([this] { return !(window = shownWindow(u"Brindlet"_s)).isEmpty(); }, wineTakesItsTime);
     }
 
-    QString caption() const { return xdotool({QStringLiteral("getwindowname"), window}); }
+    QString caption() const { return output(xdotool(u"getwindowname "_s + window)).trimmed(); }
 
     bool press(const QString &keys, const QString &target = {}) const
     {
-        return activate(target)
-               && run(QStringLiteral("xdotool"), QStringList{QStringLiteral("key"), QStringLiteral("--delay"), QStringLiteral("30")} + keys.split(u' '));
+        return activate(target) && run(xdotool(u"key --delay 30 "_s + keys));
     }
 
     bool type(const QString &text, const QString &target = {}) const
     {
-        return activate(target) && run(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), text});
+        return activate(target) && run(xdotool(u"type --delay 30"_s) << text);
     }
 
     // Pastes text through the clipboard, the only way characters outside
     // ASCII come into Wine from a virtual keyboard.
     bool paste(const QString &text)
     {
-        pasteSource.start(QStringLiteral("xclip"), {QStringLiteral("-i"), QStringLiteral("-quiet"), QStringLiteral("-selection"), QStringLiteral("clipboard")});
+        pasteSource.start(u"xclip"_s, u"-i -quiet -selection clipboard"_s.split(u' '));
         pasteSource.write(text.toUtf8());
         pasteSource.closeWriteChannel();
-        return QTest::qWaitFor([&] { return clipboard() == text; }, 10000) && press(QStringLiteral("ctrl+v"));
+        return QTest::qWaitFor([&] { return clipboard() == text; }, 10000) && press(u"ctrl+v"_s);
     }
 
     // Sets the port in the Options dialog, dialling 127.0.0.1 or listening, and
@@ -131,21 +124,26 @@ public:
     bool start(Mode mode, quint16 port)
     {
         QString options;
-        const auto dialogShown = [&] { return !(options = shownWindow(QStringLiteral("Brindlet Options"))).isEmpty(); };
+        const auto dialogShown = [&] { return !(options = shownWindow(u"Brindlet Options"_s)).isEmpty(); };
         // The focus is on the connect option as the dialog opens; Tab comes to the mode's port.
-        const QString toPort = mode == Dial ? QStringLiteral("Tab Tab") : QStringLiteral("Down Tab");
-        return press(QStringLiteral("alt+c o")) && QTest::qWaitFor(dialogShown, wineTakesItsTime)
-               && press(toPort, options) && type(QString::number(port), options) && press(QStringLiteral("Return"), options)
-               && QTest::qWaitFor([&] { return !dialogShown(); }, wineTakesItsTime) && press(QStringLiteral("space"));
+        const QString toPort = mode == Dial ? u"Tab Tab"_s : u"Down Tab"_s;
+        return press(u"alt+c o"_s) && QTest::qWaitFor(dialogShown, wineTakesItsTime) && press(toPort, options)
+               && type(QString::number(port), options) && press(u"Return"_s, options)
+               && QTest::qWaitFor([&] { return !dialogShown(); }, wineTakesItsTime) && press(u"space"_s);
     }
 
-    // The transcript as copied from it with the keyboard; the focus must be in it.
-    QString transcript() const { return press(QStringLiteral("ctrl+a ctrl+c")) ? clipboard() : QString(); }
+    // The transcript as copied from it with the keyboard, once it reads as
+    // expected or when the time is up; the focus must be in it.
+    QString transcript(const QString &expected) const
+    {
+        QString copied;
+        const auto copy = [&] { return (copied = press(u"ctrl+a ctrl+c"_s) ? clipboard() : QString()) == expected; };
+        return QTest::qWaitFor(copy, wineTakesItsTime) ? expected : copied;
+    }
 
     bool exit()
     {
-        return press(QStringLiteral("alt+c x")) && wine.waitForFinished(wineTakesItsTime)
-               && wine.exitCode() == 0;
+        return press(u"alt+c x"_s) && wine.waitForFinished(wineTakesItsTime) && wine.exitCode() == 0;
     }
 
     QString window;
@@ -156,8 +154,7 @@ private:
     bool activate(const QString &target) const
     {
         const QString id = target.isEmpty() ? window : target;
-        return run(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), QStringLiteral("--sync"), id})
-               || run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), id});
+        return run(xdotool(u"windowactivate --sync "_s + id)) || run(xdotool(u"windowfocus --sync "_s + id));
     }
 
     QProcess wine;
@@ -180,18 +177,19 @@ private slots:
         QVERIFY(windows.start(WindowsProgram::Dial, server.serverPort()));
         QVERIFY(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, wineTakesItsTime));
         QTcpSocket *peer = server.nextPendingConnection();
-        QTRY_COMPARE_WITH_TIMEOUT(windows.caption(), QStringLiteral("Brindlet (connected)"), wineTakesItsTime);
+        QTRY_COMPARE_WITH_TIMEOUT(windows.caption(), u"Brindlet (connected)"_s, wineTakesItsTime);
 
-        QVERIFY(windows.type(QStringLiteral("hello ")));  // the input box took the focus as they connected
-        QVERIFY(windows.paste(QStringLiteral("café €")) && windows.press(QStringLiteral("Return")));
+        QVERIFY(windows.type(u"hello "_s));  // the input box took the focus as they connected
+        QVERIFY(windows.paste(u"café €"_s) && windows.press(u"Return"_s));
         QByteArray received;
         const QByteArray sent("hello caf\xE9 \x80");
         QVERIFY(QTest::qWaitFor([&] { return (received += peer->readAll()).size() >= sent.size(); }, wineTakesItsTime));
         QCOMPARE(received, sent);
 
         peer->write("na\xEFve \x80\x35\r\nsecond line");
-        QVERIFY(windows.press(QStringLiteral("Tab")));  // to the transcript
-        QTRY_COMPARE_WITH_TIMEOUT(windows.transcript(), QStringLiteral("hello café €\nnaïve €5\nsecond line\n"), wineTakesItsTime);
+        QVERIFY(windows.press(u"Tab"_s));  // to the transcript
+        const QString shown = u"hello café €\nnaïve €5\nsecond line\n"_s;
+        QCOMPARE(windows.transcript(shown), shown);
         QCOMPARE(peer->readAll(), QByteArray());  // nothing after the text
         QVERIFY(windows.exit());
         QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
@@ -205,22 +203,23 @@ private slots:
         QVERIFY(windows.start(WindowsProgram::Listen, port));
         QVERIFY(QTest::qWaitFor([&] { return listensOn(port); }, wineTakesItsTime));
         frmChat here;
-        here.strRemoteHost = QStringLiteral("127.0.0.1");
+        here.strRemoteHost = u"127.0.0.1"_s;
         here.strRemotePort = QString::number(port);
         here.show();
         here.cmdConnect->click();
         QTRY_COMPARE_WITH_TIMEOUT(here.wsockData->State(), StreamSocket::sckConnected, wineTakesItsTime);
-        QTRY_COMPARE_WITH_TIMEOUT(windows.caption(), QStringLiteral("Brindlet (connected)"), wineTakesItsTime);
+        QTRY_COMPARE_WITH_TIMEOUT(windows.caption(), u"Brindlet (connected)"_s, wineTakesItsTime);
 
-        QVERIFY(windows.type(QStringLiteral("hi, ")));
-        QVERIFY(windows.paste(QStringLiteral("Jürgen ½€")) && windows.press(QStringLiteral("Return")));
-        QTRY_COMPARE_WITH_TIMEOUT(here.rtxtChat->Text(), QStringLiteral("hi, Jürgen ½€\r\n"), wineTakesItsTime);
+        QVERIFY(windows.type(u"hi, "_s));
+        QVERIFY(windows.paste(u"Jürgen ½€"_s) && windows.press(u"Return"_s));
+        QTRY_COMPARE_WITH_TIMEOUT(here.rtxtChat->Text(), u"hi, Jürgen ½€\r\n"_s, wineTakesItsTime);
 
-        sendLine(&here, QStringLiteral("grüß dich ‰"));
-        QVERIFY(windows.press(QStringLiteral("Tab")));
-        QTRY_COMPARE_WITH_TIMEOUT(windows.transcript(), QStringLiteral("hi, Jürgen ½€\ngrüß dich ‰\n"), wineTakesItsTime);
+        sendLine(&here, u"grüß dich ‰"_s);
+        QVERIFY(windows.press(u"Tab"_s));
+        const QString shown = u"hi, Jürgen ½€\ngrüß dich ‰\n"_s;
+        QCOMPARE(windows.transcript(shown), shown);
         QVERIFY(windows.exit());
-        QTRY_COMPARE(status(&here), QStringLiteral("Connection Peer is closing the connection"));
+        QTRY_COMPARE(status(&here), u"Connection Peer is closing the connection"_s);
     }
 };
 
