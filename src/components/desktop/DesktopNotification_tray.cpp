@@ -19,6 +19,11 @@ public:
         m_tray.setIcon(App::Icon());
         m_tray.setToolTip(App::Title());
         connect(&m_tray, &QSystemTrayIcon::messageClicked, this, &DesktopNotification::activated);
+        // The icon stays once the balloon has gone; a click on it is the way back then.
+        connect(&m_tray, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                emit activated();
+        });
         m_pace.setSingleShot(true);
         m_pace.setInterval(updateInterval);
         connect(&m_pace, &QTimer::timeout, this, &TrayNotification::showWaiting);
