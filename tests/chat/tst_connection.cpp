@@ -246,7 +246,7 @@ private slots:
     void refusedConnectEndsInTheErrorHandler()
     {
         if (runsUnderWine())
-            QSKIP("Wine reports nothing of a refused dial that waits for its answer; the dial times out instead");
+            QSKIP(wineMissesRefusedDials);
         QTcpServer probe;
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         const quint16 closedPort = probe.serverPort();
