@@ -14,6 +14,11 @@ export WINEDEBUG=-all
 windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 export WINEPATH="$(windows_path "$QT_WIN_PREFIX/bin");$(windows_path "$runtime");$(windows_path /usr/x86_64-w64-mingw32/lib)"
 export QT_PLUGIN_PATH="$(windows_path "$QT_WIN_PREFIX/plugins")"
+# Wine keeps Linux's QT_ variables from Windows programs and passes WINEQT_
+# ones on as QT_: so the tests' own go through, the offscreen platform first.
+for variable in $(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
+    export "WINE$variable=$(printenv "$variable")"
+done
 output=$(mktemp --suffix=.txt)
 messages=$(mktemp)
 # Wine's own output goes to a file, never to CTest's pipe: the helpers a Wine
