@@ -2,8 +2,6 @@
 
 #include <QObject>
 
-class QSocketNotifier;
-
 // While it lives, the program ends as "Disconnect and Exit" ends it when the
 // system asks it to: at logout or shutdown, by kill, or by Ctrl+C in its
 // terminal. Its windows close at once, and what is still queued for a peer
@@ -19,6 +17,6 @@ public:
 private:
     void onAsked();
 
-    QSocketNotifier *m_asked = nullptr;
+    QObject *m_listener = nullptr;  // hears the system ask; the system's own kind
     bool m_ending = false;
 };

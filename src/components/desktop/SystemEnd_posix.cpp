@@ -46,8 +46,9 @@ SystemEnd::SystemEnd(QObject *parent)
 {
     if (asked[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, asked) != 0)
         return;
-    m_asked = new QSocketNotifier(asked[0], QSocketNotifier::Read, this);
-    connect(m_asked, &QSocketNotifier::activated, this, [this] {
+    auto *notifier = new QSocketNotifier(asked[0], QSocketNotifier::Read, this);
+    m_listener = notifier;
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
         char bytes[16];
         for (ssize_t count; (count = ::read(asked[0], bytes, sizeof bytes)) > 0;) {
             for (ssize_t i = 0; i < count; ++i)
@@ -59,6 +60,6 @@ SystemEnd::SystemEnd(QObject *parent)
 
 SystemEnd::~SystemEnd()
 {
-    if (m_asked)
+    if (m_listener)
         handleAskingSignals(SIG_DFL);
 }

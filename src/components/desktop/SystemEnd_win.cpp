@@ -8,11 +8,22 @@
 
 #include <QGuiApplication>
 #include <QSessionManager>
+#include <QWindow>
 
+// Windows asks the top-level windows first, then tells them that the session
+// ends, and Qt hears that as the application's end: the lingering connections
+// go then, those with data left by a reset. The chat window is gone by then,
+// so a window that never shows stays to hear it.
 SystemEnd::SystemEnd(QObject *parent)
     : QObject(parent)
 {
+    auto *listener = new QWindow;
+    listener->create();
+    m_listener = listener;
     connect(qGuiApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &) { onAsked(); });
 }
 
-SystemEnd::~SystemEnd() = default;
+SystemEnd::~SystemEnd()
+{
+    delete m_listener;
+}
