@@ -13,6 +13,8 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <csignal>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <optional>
 #include <unistd.h>
 
@@ -115,6 +117,8 @@ public:
     {
         pasteSource.start(u"xclip"_s, u"-i -quiet -selection clipboard"_s.split(u' '));
         pasteSource.write(text.toUtf8());
+        while (pasteSource.bytesToWrite() > 0 && pasteSource.waitForBytesWritten(10000)) {
+        }
         pasteSource.closeWriteChannel();
         return QTest::qWaitFor([&] { return clipboard() == text; }, 10000) && press(u"ctrl+v"_s);
     }
@@ -139,6 +143,13 @@ public:
         QString copied;
         const auto copy = [&] { return (copied = press(u"ctrl+a ctrl+c"_s) ? clipboard() : QString()) == expected; };
         return QTest::qWaitFor(copy, wineTakesItsTime) ? expected : copied;
+    }
+
+    // Ends the Wine session, as Windows ends a user's at logout or shutdown.
+    bool endSession()
+    {
+        return run({u"sh"_s, QStringLiteral(WINE_RUN), u"wineboot"_s, u"--end-session"_s})
+               && wine.waitForFinished(wineTakesItsTime);
     }
 
     bool exit()
@@ -220,6 +231,32 @@ private slots:
         QCOMPARE(windows.transcript(shown), shown);
         QVERIFY(windows.exit());
         QTRY_COMPARE(status(&here), u"Connection Peer is closing the connection"_s);
+    }
+
+    // What a peer that reads nothing meanwhile has not had when the session
+    // ends is reset, never closed in order as if the text were whole.
+    void theSessionsEndResetsATextLeftHalfSent()
+    {
+        WindowsProgram windows;
+        QVERIFY(windows.showsItsWindow());
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+        QVERIFY(windows.start(WindowsProgram::Dial, server.serverPort()));
+        QVERIFY(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, wineTakesItsTime));
+        QTcpSocket *peer = server.nextPendingConnection();
+        peer->setReadBufferSize(4096);
+        // More than the system's buffers on both ends hold, so that most of it waits in the program.
+        QVERIFY(windows.paste(QString(8'000'000, u'q')) && windows.press(u"Return"_s));
+        QVERIFY(QTest::qWaitFor([&] { return peer->bytesAvailable() > 0; }, wineTakesItsTime));
+        QVERIFY(windows.endSession());
+        tcp_info info{};
+        socklen_t size = sizeof info;
+        const auto ended = [&] {
+            return ::getsockopt(int(peer->socketDescriptor()), IPPROTO_TCP, TCP_INFO, &info, &size) == 0
+                   && info.tcpi_state != TCP_ESTABLISHED;
+        };
+        QVERIFY(QTest::qWaitFor(ended, wineTakesItsTime));  // an orderly end would wait behind the unread text
+        QCOMPARE(info.tcpi_state, TCP_CLOSE);  // reset
     }
 };
 
