@@ -172,6 +172,15 @@ private:
     QProcess pasteSource;
 };
 
+// Has the program dial a raw socket on 127.0.0.1: the peer's end, or none.
+QTcpSocket *rawPeerDialledBy(WindowsProgram &windows, QTcpServer &server)
+{
+    if (!server.listen(QHostAddress::LocalHost, 0) || !windows.start(WindowsProgram::Dial, server.serverPort())
+        || !QTest::qWaitFor([&] { return server.hasPendingConnections(); }, wineTakesItsTime))
+        return nullptr;
+    return server.nextPendingConnection();
+}
+
 }  // namespace
 
 class tst_WineConversation : public QObject
@@ -184,10 +193,8 @@ private slots:
         WindowsProgram windows;
         QVERIFY(windows.showsItsWindow());
         QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-        QVERIFY(windows.start(WindowsProgram::Dial, server.serverPort()));
-        QVERIFY(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, wineTakesItsTime));
-        QTcpSocket *peer = server.nextPendingConnection();
+        QTcpSocket *peer = rawPeerDialledBy(windows, server);
+        QVERIFY(peer);
         QTRY_COMPARE_WITH_TIMEOUT(windows.caption(), u"Brindlet (connected)"_s, wineTakesItsTime);
 
         QVERIFY(windows.type(u"hello "_s));  // the input box took the focus as they connected
@@ -240,10 +247,8 @@ private slots:
         WindowsProgram windows;
         QVERIFY(windows.showsItsWindow());
         QTcpServer server;
-        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
-        QVERIFY(windows.start(WindowsProgram::Dial, server.serverPort()));
-        QVERIFY(QTest::qWaitFor([&] { return server.hasPendingConnections(); }, wineTakesItsTime));
-        QTcpSocket *peer = server.nextPendingConnection();
+        QTcpSocket *peer = rawPeerDialledBy(windows, server);
+        QVERIFY(peer);
         peer->setReadBufferSize(4096);
         // More than the system's buffers on both ends hold, so that most of it waits in the program.
         QVERIFY(windows.paste(QString(8'000'000, u'q')) && windows.press(u"Return"_s));
